@@ -1,0 +1,26 @@
+#!/bin/bash
+# Runs a Windows build's tests under Wine: a private Xvfb display when none is set,
+# one warm wineserver for all tests, and the prefix stopped cleanly at the end.
+# Usage: tools/run-wine-tests.sh BUILD_DIR [ctest arguments]
+set -euo pipefail
+B=$(realpath "$1")
+shift
+export WINEPREFIX="$B/wineprefix"
+XVFB_PID=
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  : >"$B/xvfb.display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$B/xvfb.display" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do [ -s "$B/xvfb.display" ] && break; sleep 0.1; done
+  DISPLAY=":$(cat "$B/xvfb.display")"
+  export DISPLAY
+fi
+mkdir -p "$WINEPREFIX"
+wineserver -p
+"$B/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1   # make the prefix, start its services
+ctest --test-dir "$B" --output-on-failure "$@"
