@@ -22,6 +22,9 @@ inline constexpr std::string_view kKeywordSeparator = "|";
 inline constexpr std::string_view kLineBreak = "\r\n";
 inline constexpr std::string_view kFullWidthComma = "\xA3\xAC";  // ，
 
+// Caption of the program's notices and refusals.
+inline constexpr std::string_view kCaptionNotice = "\xCC\xE1\xCA\xBE";  // 提示
+
 // Column headers of the item list, in column order.
 inline constexpr std::string_view kHeaderSequence = "\xD0\xF2\xBA\xC5";                  // 序号
 inline constexpr std::string_view kHeaderStatus = "\xBC\xE0\xBF\xD8\xD7\xB4\xCC\xAC";    // 监控状态

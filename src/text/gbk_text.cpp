@@ -61,6 +61,12 @@ TextList SplitText(std::string_view text, std::string_view separator) {
     return pieces;
 }
 
+bool EndsInLoneLeadByte(std::string_view text) {
+    if (text.empty() || !isLeadByte(static_cast<unsigned char>(text.back()))) return false;
+    CharacterBoundaries boundaries(reinterpret_cast<const unsigned char*>(text.data()));
+    return boundaries.begins(text.size() - 1);
+}
+
 Text Trim(std::string_view text) {
     size_t begin = 0;
     while (begin < text.size()) {

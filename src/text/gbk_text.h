@@ -34,6 +34,9 @@ TextList SplitText(std::string_view text, std::string_view separator);
 void ForEachPiece(std::string_view text, std::string_view separator,
                   const std::function<bool(std::string_view)>& visit);
 
+// True when the last character of `text` is a lead byte without its second byte.
+bool EndsInLoneLeadByte(std::string_view text);
+
 // Removes the ASCII space and the full-width space (A1 A1) at both ends; nothing else.
 Text Trim(std::string_view text);
 

@@ -1,0 +1,44 @@
+// The list menu's "导出监控项目" and "导入监控项目": the item file beside the program.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "items/item_list.h"
+#include "platform/folder.h"
+#include "platform/user_messages.h"
+
+namespace pagorin::items {
+
+// "没有可导出的监控项目！"
+inline constexpr std::string_view kNothingToExport =
+    "\xC3\xBB\xD3\xD0\xBF\xC9\xB5\xBC\xB3\xF6\xB5\xC4\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF\xA3\xA1";
+
+class ItemFileCommands {
+public:
+    ItemFileCommands(ItemList& list, platform::Folder& folder, platform::UserMessages& messages)
+        : list_(list), folder_(folder), messages_(messages) {}
+
+    // Writes every row to the item file, replacing it in one step. Refused with a
+    // message when there are no entries; a failure to write, and rows the format
+    // cannot carry, are reported. Success is silent.
+    void exportItems();
+
+    // Appends the item file's lines as new rows; a missing file imports nothing.
+    void importItems();
+
+private:
+    ItemList& list_;
+    platform::Folder& folder_;
+    platform::UserMessages& messages_;
+};
+
+// "导出失败：无法写入文件“PATH”。原有文件未被改动，请检查文件是否只读或被其他程序占用。"
+std::string ExportFailedMessage(std::string_view path);
+
+// "导出已完成，但序号为 1、3 的监控项目含有“，”或换行，再次导入时内容会错位，请修改后重新导出。"
+// Names at most 20 rows, then "等共 N 项"; a row with an empty 序号 is named "第N行".
+std::string RowsWillNotRoundTripMessage(const ItemList& list, const std::vector<int32_t>& rows);
+
+}  // namespace pagorin::items

@@ -1,0 +1,15 @@
+// MessageBoxW with one OK button and the information (64) or warning icon.
+#include "platform/win32/message_box.h"
+
+#include "platform/win32/wide_text.h"
+
+namespace pagorin::platform {
+
+void MessageBoxMessages::show(std::string_view text, std::string_view caption,
+                              MessageIcon icon) {
+    const UINT flags =
+        MB_OK | (icon == MessageIcon::kWarning ? MB_ICONWARNING : MB_ICONINFORMATION);
+    MessageBoxW(owner_, ToWide(text).c_str(), ToWide(caption).c_str(), flags);
+}
+
+}  // namespace pagorin::platform

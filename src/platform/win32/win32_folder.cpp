@@ -1,0 +1,111 @@
+// Reading whole files and replacing them in one step with MoveFileExW.
+#include "platform/win32/win32_folder.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <new>
+
+#include "platform/win32/unique_resource.h"
+#include "platform/win32/wide_text.h"
+
+namespace pagorin::platform {
+namespace {
+
+constexpr DWORD kChunk = 1u << 20;
+
+bool writeAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = bytes.size() < kChunk ? static_cast<DWORD>(bytes.size()) : kChunk;
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+// A name no other writer uses at the same moment, in the target's own folder so the
+// final move is a rename on one volume.
+std::wstring temporaryPathFor(const std::wstring& target) {
+    static std::atomic<unsigned> counter{0};
+    return target + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
+           std::to_wstring(counter.fetch_add(1)) + L".tmp";
+}
+
+}  // namespace
+
+std::wstring Win32Folder::programDirectory() {
+    std::wstring path(260, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return L".";
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);  // truncated: the path is longer than the buffer
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+}
+
+std::wstring Win32Folder::widePath(std::string_view gbkName) const {
+    return directory_ + L"\\" + ToWide(gbkName);
+}
+
+std::string Win32Folder::pathOf(std::string_view gbkName) const {
+    return FromWide(widePath(gbkName));
+}
+
+std::optional<std::string> Win32Folder::readFile(std::string_view gbkName) const {
+    UniqueFile file(CreateFileW(widePath(gbkName).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    try {
+        std::string bytes;
+        LARGE_INTEGER size{};
+        if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
+            bytes.reserve(static_cast<size_t>(size.QuadPart));
+        }
+        std::string chunk(kChunk, '\0');
+        for (;;) {
+            DWORD read = 0;
+            if (!ReadFile(file.get(), chunk.data(), kChunk, &read, nullptr)) return std::nullopt;
+            if (read == 0) break;
+            bytes.append(chunk, 0, read);
+        }
+        return bytes;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;  // a file larger than memory reads as unreadable
+    }
+}
+
+bool Win32Folder::replaceFile(std::string_view gbkName, std::string_view bytes) {
+    const std::wstring target = widePath(gbkName);
+    // A read-only item file is the user's wish that it stay as it is.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        return false;
+    }
+    const std::wstring temporary = temporaryPathFor(target);
+    {
+        UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        if (!writeAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+            file.reset();
+            DeleteFileW(temporary.c_str());
+            return false;
+        }
+    }
+    if (!MoveFileExW(temporary.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace pagorin::platform
