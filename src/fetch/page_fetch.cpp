@@ -1,0 +1,27 @@
+// FetchPageText: one GET through the HTTP object, and up to three UTF-8 refetches.
+#include "fetch/page_fetch.h"
+
+namespace pagorin::fetch {
+namespace {
+
+constexpr std::string_view kCharsetUtf8 = "charset=utf-8";
+constexpr std::string_view kCommonCharacter = "\xB5\xC4";  // 的: seen as GBK only after decoding
+
+}  // namespace
+
+Text FetchPageText(std::string_view address, HttpObject& http, const PageFetchServices& services) {
+    http.renew();
+    const std::optional<std::string> body = http.get(address);
+    Text page = body ? text::TextFromBytes(*body) : Text();
+    auto refetch = [&] { return services.utf8ToGbk(services.httpGetText(address)); };
+    if (DeclaresUtf8(page)) {
+        page = refetch();
+        if (text::FindText(page, kCharsetUtf8) != -1) {
+            page = refetch();
+            if (text::FindText(page, kCommonCharacter) != -1) page = refetch();
+        }
+    }
+    return page;
+}
+
+}  // namespace pagorin::fetch

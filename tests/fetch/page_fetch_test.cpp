@@ -1,0 +1,136 @@
+// FetchPageText's decisions with a scripted HTTP object and client: which requests are
+// made, which text wins, and what a failure gives.
+#include "fetch/page_fetch.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace pagorin::fetch {
+namespace {
+
+struct ScriptedHttpObject : HttpObject {
+    int renewals = 0;
+    std::deque<std::optional<std::string>> bodies;
+    std::vector<std::string> addresses;
+    void renew() override { ++renewals; }
+    std::optional<std::string> get(std::string_view address) override {
+        addresses.emplace_back(address);
+        if (bodies.empty()) return std::nullopt;
+        auto body = bodies.front();
+        bodies.pop_front();
+        return body;
+    }
+};
+
+class PageFetchTest : public testing::Test {
+protected:
+    Text fetch(std::string_view address = "http://srv/p") {
+        return FetchPageText(address, http, services);
+    }
+
+    ScriptedHttpObject http;
+    std::deque<Text> clientBodies;
+    std::vector<std::string> clientAddresses;
+    // The conversion is marked, so tests see which texts went through it.
+    PageFetchServices services{
+        [this](std::string_view address) {
+            clientAddresses.emplace_back(address);
+            Text body = clientBodies.empty() ? Text() : clientBodies.front();
+            if (!clientBodies.empty()) clientBodies.pop_front();
+            return body;
+        },
+        [](std::string_view utf8) { return "gbk(" + std::string(utf8) + ")"; }};
+};
+
+TEST_F(PageFetchTest, PlainPageIsOneRequestCutAtTheFirstNul) {
+    http.bodies.push_back(std::string("before\0after", 12));
+    EXPECT_EQ(fetch("srv/a"), "before");
+    EXPECT_EQ(http.renewals, 1);
+    EXPECT_EQ(http.addresses, (std::vector<std::string>{"srv/a"}));  // passed unchanged
+    EXPECT_TRUE(clientAddresses.empty());
+}
+
+TEST_F(PageFetchTest, FailedRequestIsAnEmptyPage) {
+    http.bodies.push_back(std::nullopt);
+    EXPECT_EQ(fetch(), "");
+    EXPECT_TRUE(clientAddresses.empty());
+}
+
+TEST_F(PageFetchTest, OnlyCharsetOutsideMetaIsNotConverted) {
+    http.bodies.push_back("<p>charset=utf-8</p>");
+    EXPECT_EQ(fetch(), "<p>charset=utf-8</p>");
+    EXPECT_TRUE(clientAddresses.empty());
+}
+
+TEST_F(PageFetchTest, DeclaredUtf8IsFetchedAgainAndConverted) {
+    http.bodies.push_back("<META CHARSET=\"UTF-8\">");
+    clientBodies = {"plain"};
+    EXPECT_EQ(fetch("http://srv/u"), "gbk(plain)");
+    EXPECT_EQ(clientAddresses, (std::vector<std::string>{"http://srv/u"}));
+}
+
+TEST_F(PageFetchTest, NestedTestsMakeUpToFourRequests) {
+    // Converted text that still says charset=utf-8: a third request; holding 的: a fourth.
+    http.bodies.push_back("<meta charset=\"utf-8\">");
+    clientBodies = {"charset=UTF-8", "\xB5\xC4", "last"};
+    EXPECT_EQ(fetch(), "gbk(last)");
+    EXPECT_EQ(clientAddresses.size(), 3u);
+}
+
+TEST_F(PageFetchTest, SecondTestNeedsTheFirst) {
+    http.bodies.push_back("charset=utf-8 \xB5\xC4");
+    EXPECT_EQ(fetch(), "charset=utf-8 \xB5\xC4");
+    EXPECT_TRUE(clientAddresses.empty());
+}
+
+TEST_F(PageFetchTest, FailedRefetchEmptiesThePage) {
+    http.bodies.push_back("<meta charset=utf-8>");
+    EXPECT_EQ(fetch(), "gbk()");
+    EXPECT_EQ(clientAddresses.size(), 1u);
+}
+
+TEST(DeclaresUtf8, AcceptedForms) {
+    for (std::string_view page : {
+             "<meta charset=\"utf-8\">",
+             "<html><head><META Charset='UTF-8' /></head>",
+             "<meta charset=utf-8>",
+             "<meta charset = \"utf-8\">",
+             "<meta\ncharset=utf-8/>",
+             "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">",
+             "<meta content='text/html;charset=UTF-8' http-equiv='content-type'>",
+             "<meta name=x charset=utf-8",  // cut off at the end of the page
+             "\xEF\xBB\xBF<html>no declaration",
+             "text meta charset=\"utf-8\" outside an element",  // the long-standing form
+         }) {
+        EXPECT_TRUE(DeclaresUtf8(page)) << page;
+    }
+}
+
+TEST(DeclaresUtf8, RefusedForms) {
+    for (std::string_view page : {
+             "",
+             "charset=utf-8",
+             "<p>charset=\"utf-8\"</p>",
+             "<meta charset=\"gbk\"><p>charset=utf-8</p>",
+             "<meta charset=utf-16>",
+             "<meta charset=utf-8x>",
+             "<meta charset=\"utf8\">",
+             "<meta name=\"charset\" content=\"x\"> utf-8",
+             "<meta <p charset=utf-8>",
+             "x\xEF\xBB\xBF",
+         }) {
+        EXPECT_FALSE(DeclaresUtf8(page)) << page;
+    }
+}
+
+TEST(DeclaresUtf8, ManyUnclosedElementsAreReadOnce) {
+    std::string page;
+    for (int i = 0; i < 200000; ++i) page += "<meta charset=x ";
+    EXPECT_FALSE(DeclaresUtf8(page));
+    page += "<meta charset=utf-8>";
+    EXPECT_TRUE(DeclaresUtf8(page));
+}
+
+}  // namespace
+}  // namespace pagorin::fetch

@@ -1,0 +1,124 @@
+// The worker's HTTP object: instances replaced each cycle, kept when creation fails,
+// released exactly once; the late-bound calls it makes, checked on a scripted object.
+#include "platform/win32/xml_http_object.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pagorin::platform {
+namespace {
+
+// COM interfaces are released, never deleted through a base pointer.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+// A scripted automation object: answers the three names and records every call.
+class ScriptedDispatch : public IDispatch {
+public:
+    explicit ScriptedDispatch(std::string body) : body_(std::move(body)) {}
+
+    ULONG references = 1;
+    std::vector<std::wstring> calls;
+    std::wstring openedUrl;
+    bool openedSynchronously = true;
+    bool failSend = false;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+        *out = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
+                                            DISPID* id) override {
+        const std::wstring name = names[0];
+        if (name == L"open") *id = 1;
+        else if (name == L"send") *id = 2;
+        else if (name == L"responseBody") *id = 3;
+        else return DISP_E_UNKNOWNNAME;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD kind, DISPPARAMS* parameters,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override {
+        if (id == 1) {
+            calls.push_back(L"open");
+            if (kind != DISPATCH_METHOD || parameters->cArgs != 3) return E_INVALIDARG;
+            // Reversed: rgvarg[2] is the method, [1] the address, [0] the async flag.
+            if (std::wstring(parameters->rgvarg[2].bstrVal) != L"GET") return E_INVALIDARG;
+            openedUrl = parameters->rgvarg[1].bstrVal;
+            openedSynchronously = parameters->rgvarg[0].vt == VT_BOOL &&
+                                  parameters->rgvarg[0].boolVal == VARIANT_FALSE;
+            return S_OK;
+        }
+        if (id == 2) {
+            calls.push_back(L"send");
+            return failSend ? E_FAIL : (parameters->cArgs == 0 ? S_OK : E_INVALIDARG);
+        }
+        calls.push_back(L"responseBody");
+        if (kind != DISPATCH_PROPERTYGET) return E_INVALIDARG;
+        SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(body_.size()));
+        void* data = nullptr;
+        SafeArrayAccessData(array, &data);
+        std::memcpy(data, body_.data(), body_.size());
+        SafeArrayUnaccessData(array);
+        result->vt = VT_ARRAY | VT_UI1;
+        result->parray = array;
+        return S_OK;
+    }
+
+private:
+    std::string body_;
+};
+
+TEST(XmlHttpObject, EachRenewalReplacesTheInstance) {
+    ScriptedDispatch first("first");
+    ScriptedDispatch second(std::string("sec\0ond", 7));
+    std::vector<ScriptedDispatch*> next = {&first, &second};
+    bool failCreation = false;
+    {
+        XmlHttpObject http([&](IDispatch** instance) -> HRESULT {
+            if (failCreation || next.empty()) return E_FAIL;
+            *instance = next.front();
+            next.erase(next.begin());
+            return S_OK;
+        });
+        EXPECT_EQ(http.get("http://a/"), std::nullopt);  // no instance yet
+        http.renew();
+        EXPECT_EQ(http.get("http://a/\xD6\xD0"), "first");
+        EXPECT_EQ(first.openedUrl, L"http://a/\x4E2D");  // GBK address widened with 936
+        EXPECT_TRUE(first.openedSynchronously);
+        EXPECT_EQ(first.calls, (std::vector<std::wstring>{L"open", L"send", L"responseBody"}));
+
+        failCreation = true;
+        http.renew();  // creation fails: the first instance stays in use
+        EXPECT_EQ(http.instance(), &first);
+        EXPECT_EQ(http.get("http://a/"), "first");
+
+        failCreation = false;
+        http.renew();
+        EXPECT_EQ(first.references, 0u);  // released when replaced
+        EXPECT_EQ(http.get("http://b/"), std::string("sec\0ond", 7));  // bytes as they are
+        second.failSend = true;
+        EXPECT_EQ(http.get("http://b/"), std::nullopt);
+    }
+    EXPECT_EQ(second.references, 0u);  // released when the worker's object ends
+}
+
+TEST(XmlHttpObject, RealObjectRejectsAnEmptyAddress) {
+    XmlHttpObject http;
+    http.renew();
+    ASSERT_TRUE(http.hasInstance());
+    EXPECT_EQ(http.get(""), std::nullopt);
+}
+
+}  // namespace
+}  // namespace pagorin::platform
