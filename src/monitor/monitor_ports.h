@@ -1,0 +1,68 @@
+// What the monitoring engine needs from the platform and the window, as interfaces, so
+// the engine runs and is tested without either.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "monitor/stop_token.h"
+#include "text/gbk_text.h"
+
+namespace pagorin::monitor {
+
+using text::Text;
+
+// Sleeps that a stop cuts short.
+class Sleeper {
+public:
+    virtual ~Sleeper() = default;
+    // False when the run was stopped before the time was up.
+    virtual bool sleep(std::chrono::milliseconds duration, StopToken& stop) = 0;
+};
+
+// The real sleeper: waits on the run's stop.
+class StopTokenSleeper : public Sleeper {
+public:
+    bool sleep(std::chrono::milliseconds duration, StopToken& stop) override {
+        return stop.waitFor(duration);
+    }
+};
+
+// Turns an address into page text. One per worker, made, used and destroyed on the
+// worker's thread (it owns the worker's HTTP object).
+class PageReader {
+public:
+    virtual ~PageReader() = default;
+    virtual Text read(std::string_view address) = 0;
+};
+
+class PageReaderFactory {
+public:
+    virtual ~PageReaderFactory() = default;
+    virtual std::unique_ptr<PageReader> create() = 0;
+};
+
+// The alarm's sound and message.
+class AlarmPresenter {
+public:
+    virtual ~AlarmPresenter() = default;
+    // Starts the alarm sound and returns at once; sounds of several alarms may overlap.
+    virtual void playSound() = 0;
+    // Shows the alarm message on the calling worker's thread and returns when the user
+    // has closed it, or at once when `stop` is requested (the message then disappears).
+    virtual void showMessage(std::string_view text, std::string_view caption,
+                             StopToken& stop) = 0;
+};
+
+// The main window's elapsed-time box and its one-second timer.
+class ElapsedDisplay {
+public:
+    virtual ~ElapsedDisplay() = default;
+    virtual void setElapsedText(std::string_view text) = 0;
+    // 0 stops the timer.
+    virtual void setElapsedTimerInterval(int32_t milliseconds) = 0;
+};
+
+}  // namespace pagorin::monitor

@@ -1,0 +1,83 @@
+// "开始监控", "停止监控" and the elapsed-time clock: the three worker slots of rows 0 to 2.
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string_view>
+
+#include "items/item_list.h"
+#include "monitor/monitor_ports.h"
+#include "monitor/monitor_worker.h"
+#include "platform/user_messages.h"
+
+namespace pagorin::monitor {
+
+// "请先按 “添加” 按钮添加监控项目！"
+inline constexpr std::string_view kAddEntriesFirst =
+    "\xC7\xEB\xCF\xC8\xB0\xB4 \xA1\xB0\xCC\xED\xBC\xD3\xA1\xB1 \xB0\xB4\xC5\xA5\xCC\xED\xBC\xD3"
+    "\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF\xA3\xA1";
+// "正在监控中，请勿重复开始监控！"
+inline constexpr std::string_view kAlreadyMonitoring =
+    "\xD5\xFD\xD4\xDA\xBC\xE0\xBF\xD8\xD6\xD0\xA3\xAC\xC7\xEB\xCE\xF0\xD6\xD8\xB8\xB4\xBF\xAA\xCA"
+    "\xBC\xBC\xE0\xBF\xD8\xA3\xA1";
+
+inline constexpr int32_t kElapsedTickMilliseconds = 1000;
+
+struct MonitoringServices {
+    items::ItemList& list;
+    platform::UserMessages& messages;
+    ElapsedDisplay& display;
+    Sleeper& sleeper;
+    PageReaderFactory& readers;
+    AlarmPresenter& presenter;
+};
+
+class Monitoring {
+public:
+    explicit Monitoring(const MonitoringServices& services) : services_(services) {}
+    // Stops every worker and waits for their threads. The program itself never gets
+    // here: it ends with its workers still running, as the process ends.
+    ~Monitoring();
+    Monitoring(const Monitoring&) = delete;
+    Monitoring& operator=(const Monitoring&) = delete;
+
+    void StartMonitoring();
+    void StopMonitoring();
+    void ElapsedTick();
+
+    // For tests: waits until no worker thread is left (abandoned fetches included).
+    bool waitUntilWorkersEnd(std::chrono::milliseconds timeout);
+
+private:
+    // Each worker has its own stop, so a slot's new worker can replace an old one that
+    // is still running (one that was set back to "否" after its alarm) without
+    // leaving two workers on one row.
+    struct Worker {
+        std::shared_ptr<StopToken> stop;
+    };
+
+    bool startable(int32_t row) const;
+    void launch(const WorkerSlot& slot);
+
+    MonitoringServices services_;
+    std::array<Worker, kWorkerSlots.size()> slots_{};
+    int32_t hours_ = 0;
+    int32_t minutes_ = 0;
+    int32_t seconds_ = 0;
+
+    // Live worker threads, counted for waitUntilWorkersEnd.
+    struct LiveCount {
+        std::mutex mutex;
+        std::condition_variable changed;
+        int count = 0;
+    };
+    std::shared_ptr<LiveCount> live_ = std::make_shared<LiveCount>();
+};
+
+// "HH:MM:SS", each field the last two characters of "0" + the number.
+Text ElapsedText(int32_t hours, int32_t minutes, int32_t seconds);
+
+}  // namespace pagorin::monitor
