@@ -15,7 +15,8 @@
 namespace pagorin::bench {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pagorin-bench-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "pagorin-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot make a temporary directory from " + pattern);
     }
@@ -44,7 +45,7 @@ std::filesystem::path TempDir::writePatterns(std::string_view name,
 }
 
 void RunGrep(const std::filesystem::path& patterns, const std::filesystem::path& page) {
-    std::vector<std::string> args = {"grep", "-F", "-i", "-c", "-f", patterns.string(),
+    std::vector<std::string> args = {"grep",       "-F", "-i", "-c", "-f", patterns.string(),
                                      page.string()};
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
@@ -82,8 +83,9 @@ void RunGrep(const std::filesystem::path& patterns, const std::filesystem::path&
     // grep -c prints the count; it exits 1 when no line matched, 0 when some did.
     int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     if (code == 0) {
-        throw std::runtime_error("grep found a keyword that must be absent (" + patterns.string() +
-                                 ": " + output.substr(0, output.find('\n')) + " lines)");
+        throw std::runtime_error(
+            "grep found a keyword that must be absent: " + output.substr(0, output.find('\n')) +
+            " matching line(s) for " + patterns.string());
     }
     if (code != 1 || output != "0\n") {
         throw std::runtime_error("grep failed (exit " + std::to_string(code) + ", output \"" +

@@ -12,7 +12,7 @@ namespace pagorin::bench {
 // A fresh directory under the system's temporary directory, removed with everything
 // in it when this goes away.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -25,7 +25,7 @@ public:
     std::filesystem::path writePatterns(std::string_view name,
                                         const monitor::KeywordList& keywords) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

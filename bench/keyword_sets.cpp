@@ -15,18 +15,21 @@ constexpr size_t kMinChars = 2;
 constexpr size_t kMaxChars = 8;
 
 class KeywordMaker {
-public:
+  public:
     explicit KeywordMaker(uint64_t seed) : random_(seed), vocabulary_(TheVocabulary()) {}
 
     std::string next(size_t index) {
         switch (index % 3) {
-            case 0: return chinese(random_.between(kMinChars, kMaxChars));
-            case 1: return ascii(random_.between(kMinChars + 1, kMaxChars));
-            default: return mixed(random_.between(kMinChars, kMaxChars));
+            case 0:
+                return chinese(random_.between(kMinChars, kMaxChars));
+            case 1:
+                return ascii(random_.between(kMinChars + 1, kMaxChars));
+            default:
+                return mixed(random_.between(kMinChars, kMaxChars));
         }
     }
 
-private:
+  private:
     // Like "优惠券": common characters with an absent one anywhere but first.
     std::string chinese(size_t chars) {
         size_t absentAt = random_.between(1, chars - 1);
@@ -78,9 +81,14 @@ private:
         } while (word.size() < length);
         word.resize(length);
         switch (random_.below(3)) {
-            case 0: word[0] = upper(word[0]); break;
-            case 1: std::transform(word.begin(), word.end(), word.begin(), upper); break;
-            default: break;
+            case 0:
+                word[0] = upper(word[0]);
+                break;
+            case 1:
+                std::transform(word.begin(), word.end(), word.begin(), upper);
+                break;
+            default:
+                break;
         }
         return word;
     }

@@ -14,7 +14,7 @@ constexpr size_t kMinLine = 20;
 constexpr size_t kMaxLine = 200;
 
 class LineWriter {
-public:
+  public:
     LineWriter(std::string& page, Random& random)
         : page_(page), random_(random), vocabulary_(TheVocabulary()) {}
 
@@ -37,7 +37,7 @@ public:
         }
     }
 
-private:
+  private:
     size_t hanziRun(size_t room) {
         size_t count = std::min(random_.between(1, 8), room / 2);
         for (size_t i = 0; i < count; ++i) {

@@ -7,7 +7,7 @@
 namespace pagorin::bench {
 
 class Random {
-public:
+  public:
     explicit Random(uint64_t seed) : state_(seed) {}
 
     // SplitMix64: fast, well mixed, and the same sequence on every platform.
@@ -34,7 +34,7 @@ public:
         return static_cast<size_t>(static_cast<double>(size) * u * u);
     }
 
-private:
+  private:
     uint64_t state_;
 };
 

@@ -14,24 +14,29 @@ constexpr uint64_t kHanziSeed = 0x48616E7A69ULL;
 
 // Frequent words of shop and news pages, most frequent first; mixed case on purpose.
 const char* const kWords[] = {
-    "the", "www", "com", "price", "new", "http", "html", "and", "shop", "page",
-    "item", "sale", "order", "free", "news", "iPhone", "list", "more", "home", "qq",
-    "vip", "China", "info", "index", "login", "user", "mail", "phone", "date", "time",
-    "class", "div", "span", "href", "img", "jpg", "png", "css", "api", "json",
-    "view", "next", "top", "hot", "stock", "product", "service", "contact", "company", "download",
-    "welcome", "message", "beijing", "shanghai", "Apple", "Huawei", "Xiaomi", "USB", "GPS", "CPU",
-    "tel", "fax", "open", "close", "search", "cart", "ship", "deal", "offer", "brand",
+    "the",     "www",      "com",     "price",   "new",     "http",     "html",    "and",
+    "shop",    "page",     "item",    "sale",    "order",   "free",     "news",    "iPhone",
+    "list",    "more",     "home",    "qq",      "vip",     "China",    "info",    "index",
+    "login",   "user",     "mail",    "phone",   "date",    "time",     "class",   "div",
+    "span",    "href",     "img",     "jpg",     "png",     "css",      "api",     "json",
+    "view",    "next",     "top",     "hot",     "stock",   "product",  "service", "contact",
+    "company", "download", "welcome", "message", "beijing", "shanghai", "Apple",   "Huawei",
+    "Xiaomi",  "USB",      "GPS",     "CPU",     "tel",     "fax",      "open",    "close",
+    "search",  "cart",     "ship",    "deal",    "offer",   "brand",
 };
 
-// 的 是 在 价 格 新 中 国 人 有 大 上 网 年 月 日 手 机 商 品 优 惠 电 话 版 号 包 邮
-// 特 卖 店 售 买 送 限 购 票 码 货 促 销 折 扣 款 抢 团
+// 的 是 要 在 价 同 格 新 动 中 国 去 人 有 开 大 上 网 超 年 月 日 手 机 商 品 优
+// 惠 电 话 版 号 包 邮 特 卖 店 售 买 送 限 购 票 码 货 促 销 折 扣 款 抢 团
+// Some (要 同 去 动) share their second byte with the absent characters below, as
+// real text does, so a keyword ending in an absent character still ends in a byte
+// the page is full of.
 const char* const kCommonHanzi[] = {
-    "\xB5\xC4", "\xCA\xC7", "\xD4\xDA", "\xBC\xDB", "\xB8\xF1", "\xD0\xC2", "\xD6\xD0",
-    "\xB9\xFA", "\xC8\xCB", "\xD3\xD0", "\xB4\xF3", "\xC9\xCF", "\xCD\xF8", "\xC4\xEA",
-    "\xD4\xC2", "\xC8\xD5", "\xCA\xD6", "\xBB\xFA", "\xC9\xCC", "\xC6\xB7", "\xD3\xC5",
-    "\xBB\xDD", "\xB5\xE7", "\xBB\xB0", "\xB0\xE6", "\xBA\xC5", "\xB0\xFC", "\xD3\xCA",
-    "\xCC\xD8", "\xC2\xF4", "\xB5\xEA", "\xCA\xDB", "\xC2\xF2", "\xCB\xCD", "\xCF\xDE",
-    "\xB9\xBA", "\xC6\xB1", "\xC2\xEB", "\xBB\xF5", "\xB4\xD9", "\xCF\xFA", "\xD5\xDB",
+    "\xB5\xC4", "\xCA\xC7", "\xD2\xAA", "\xD4\xDA", "\xBC\xDB", "\xCD\xAC", "\xB8\xF1", "\xD0\xC2",
+    "\xB6\xAF", "\xD6\xD0", "\xB9\xFA", "\xC8\xA5", "\xC8\xCB", "\xD3\xD0", "\xBF\xAA", "\xB4\xF3",
+    "\xC9\xCF", "\xCD\xF8", "\xB3\xAC", "\xC4\xEA", "\xD4\xC2", "\xC8\xD5", "\xCA\xD6", "\xBB\xFA",
+    "\xC9\xCC", "\xC6\xB7", "\xD3\xC5", "\xBB\xDD", "\xB5\xE7", "\xBB\xB0", "\xB0\xE6", "\xBA\xC5",
+    "\xB0\xFC", "\xD3\xCA", "\xCC\xD8", "\xC2\xF4", "\xB5\xEA", "\xCA\xDB", "\xC2\xF2", "\xCB\xCD",
+    "\xCF\xDE", "\xB9\xBA", "\xC6\xB1", "\xC2\xEB", "\xBB\xF5", "\xB4\xD9", "\xCF\xFA", "\xD5\xDB",
     "\xBF\xDB", "\xBF\xEE", "\xC7\xC0", "\xCD\xC5",
 };
 
@@ -66,7 +71,7 @@ Vocabulary build() {
     while (vocabulary.hanzi.size() < kHanziCount) {
         auto lead = static_cast<char>(random.between(0xB0, 0xF7));
         auto trail = static_cast<char>(random.below(5) == 0 ? random.between(0x40, 0x7E)
-                                                              : random.between(0xA1, 0xFE));
+                                                            : random.between(0xA1, 0xFE));
         std::string character{lead, trail};
         if (!known(character)) vocabulary.hanzi.push_back(character);
     }

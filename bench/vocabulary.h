@@ -10,8 +10,8 @@
 namespace pagorin::bench {
 
 struct Vocabulary {
-    std::vector<std::string> words;   // ASCII words, the most common first
-    std::vector<std::string> hanzi;   // GBK double-byte characters, the most common first
+    std::vector<std::string> words;        // ASCII words, the most common first
+    std::vector<std::string> hanzi;        // GBK double-byte characters, the most common first
     std::vector<std::string> absentHanzi;  // GBK characters the page never holds
     std::string absentAscii;               // ASCII bytes the page never holds
     std::string punctuation;               // the one-byte separators the page does hold

@@ -1,6 +1,9 @@
 // The three keyword modes over one page text.
 #include "monitor/keyword_match.h"
 
+#include <algorithm>
+
+#include "text/character_boundaries.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor {
@@ -17,6 +20,53 @@ bool allFound(std::string_view text, const KeywordList& keywords) {
     }
     return true;
 }
+
+// Walks the page's lines (cut at CR LF where a character begins) forward, once.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view page)
+        : page_(page), boundaries_(reinterpret_cast<const unsigned char*>(page.data())) {}
+
+    // The line that holds `pos`, or the one before the line break `pos` falls on.
+    // Positions must not go backwards.
+    std::string_view lineAround(size_t pos) {
+        for (;;) {
+            const size_t end = nextBreak(start_);
+            if (end == std::string_view::npos) {
+                next_ = page_.size();
+                return page_.substr(start_);
+            }
+            if (end + text::kLineBreak.size() <= pos) {
+                start_ = end + text::kLineBreak.size();
+                continue;
+            }
+            next_ = end + text::kLineBreak.size();
+            return page_.substr(start_, end - start_);
+        }
+    }
+
+    // Where the line after the one last returned begins (the page's size at the end).
+    size_t nextLineStart() {
+        start_ = next_;
+        return next_;
+    }
+
+private:
+    // The first line break at or after `from` where a character begins; asked with
+    // increasing `from`, so the page is scanned once.
+    size_t nextBreak(size_t from) {
+        for (;;) {
+            const size_t at = page_.find(text::kLineBreak, from);
+            if (at == std::string_view::npos || boundaries_.begins(at)) return at;
+            from = at + 1;
+        }
+    }
+
+    std::string_view page_;
+    text::CharacterBoundaries boundaries_;
+    size_t start_ = 0;
+    size_t next_ = 0;
+};
 
 }  // namespace
 
@@ -38,14 +88,21 @@ std::vector<FoundTarget> MatchPage(std::string_view page, const KeywordList& key
         // With no keywords there is nothing to look for on a line, and a find that
         // names no keyword would only be a false alarm: no find.
         if (keywords.empty()) return finds;
+        LineCursor lines(page);
         const Text& last = keywords.back();
-        text::ForEachPiece(page, text::kLineBreak, [&](std::string_view line) {
-            // The last keyword first: most lines lack it and are passed over at once.
+        // The last keyword is looked for across the page, not line by line: only the
+        // lines where it turns up are cut out and tested, the others are passed over
+        // at the speed of the search. A line before the first occurrence cannot hold it.
+        size_t pos = 0;
+        while (pos < page.size()) {
+            const int64_t at = text::FindText(page.substr(pos), last);
+            if (at < 0) break;
+            const std::string_view line = lines.lineAround(pos + static_cast<size_t>(at - 1));
             if (found(line, last) && allFound(line, keywords)) {
                 finds.push_back({Text(keywordText), Text(text::kTagSameLine)});
             }
-            return true;
-        });
+            pos = lines.nextLineStart();
+        }
     }
     return finds;
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor {
@@ -93,6 +95,35 @@ TEST(MatchPage, OtherModeTextsSelectNoTest) {
                              std::string(kModeAny) + " ", std::string("\xBB"),
                              std::string(kModeSameLine.substr(0, 4)), std::string("or")}) {
         EXPECT_EQ(match(page, "a", mode), Finds{}) << mode;
+    }
+}
+
+TEST(MatchSameLine, AgreesWithLineByLineTestingOnGeneratedPages) {
+    // The page-wide search must give exactly the finds of testing every line in turn.
+    const unsigned char alphabet[] = {'a', 'b', 'A', '\r', '\n', '\r', '\n', 0xB0, 0x0D, ' '};
+    std::mt19937 random(99);
+    auto pick = [&](size_t length) {
+        std::string s;
+        for (size_t i = 0; i < length; ++i) {
+            s.push_back(static_cast<char>(alphabet[random() % sizeof alphabet]));
+        }
+        return s;
+    };
+    for (int round = 0; round < 5000; ++round) {
+        const std::string page = pick(random() % 60);
+        std::string keywordText = pick(1 + random() % 3);
+        if (round % 3 == 0) keywordText += "|" + pick(1 + random() % 2);
+        const KeywordList keywords = SplitKeywords(keywordText);
+        size_t expected = 0;
+        if (!keywords.empty()) {
+            for (const Text& line : text::SplitText(page, "\r\n")) {
+                bool all = true;
+                for (const Text& keyword : keywords) all = all && text::FindText(line, keyword) != -1;
+                expected += all;
+            }
+        }
+        ASSERT_EQ(MatchPage(page, keywords, keywordText, kModeSameLine).size(), expected)
+            << "round " << round;
     }
 }
 

@@ -1,0 +1,98 @@
+// "添加", "修改", "删除" and the double-click: their refusals, and what the add and modify
+// dialogs read and write. The dialogs' windows sit behind EntryDialogs, so all of this
+// is plain logic over ItemList.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "items/item_list.h"
+#include "platform/user_messages.h"
+#include "text/gbk_text.h"
+
+namespace pagorin::ui {
+
+// What a dialog's fields hold. Radios are on or off; several can be off at once.
+struct EntryFields {
+    text::Text url;
+    text::Text keywords;
+    text::Text refreshMinutes = "3";
+    bool modeAny = true;  // 或[出现其一]
+    bool modeAll = false;  // 与[同时出现]
+    bool modeSameLine = false;  // 同一行[在一行上]
+    bool soundYes = true;
+    bool soundNo = false;
+};
+
+// The modify dialog's fields for `row`: radios only from exact cell texts.
+EntryFields FieldsOfRow(const items::ItemList& list, int32_t row);
+
+// The sound and mode texts the fields stand for.
+text::Text SoundText(const EntryFields& fields);
+text::Text ModeText(const EntryFields& fields);
+
+// True when the fields may be saved; otherwise the validation message has been shown.
+bool ValidateFields(const EntryFields& fields, platform::UserMessages& messages);
+
+// The saves: appends a new row, or rewrites the selected one (read again before each
+// write) and sets its 发现目标 back to "否".
+void SaveNewEntry(items::ItemList& list, const EntryFields& fields);
+void SaveModifiedEntry(items::ItemList& list, const EntryFields& fields);
+
+// The dialogs themselves. Each returns when its dialog has closed; `save` is called
+// with the fields when "保存" is pressed and returns whether the dialog may close.
+class EntryDialogs {
+public:
+    virtual ~EntryDialogs() = default;
+    using Save = std::function<bool(const EntryFields&)>;
+    virtual void showAddDialog(const EntryFields& initial, const Save& save) = 0;
+    virtual void showModifyDialog(const EntryFields& initial, const Save& save) = 0;
+    virtual void showAboutWindow() = 0;
+};
+
+class EntryCommandHandlers {
+public:
+    EntryCommandHandlers(items::ItemList& list, platform::UserMessages& messages,
+                         EntryDialogs& dialogs)
+        : list_(list), messages_(messages), dialogs_(dialogs) {}
+
+    void onAddClicked();
+    void onModifyClicked();
+    void onDeleteClicked();
+    void onItemListDoubleClicked();
+    void onAboutClicked() { dialogs_.showAboutWindow(); }
+
+private:
+    void openModifyDialog();
+    void refuse(std::string_view text, platform::MessageIcon icon);
+
+    items::ItemList& list_;
+    platform::UserMessages& messages_;
+    EntryDialogs& dialogs_;
+};
+
+// The messages, as GBK bytes.
+inline constexpr std::string_view kRefuseAdd =  // 正在监控中，请先按 “停止监控” 再进行添加操作！
+    "\xD5\xFD\xD4\xDA\xBC\xE0\xBF\xD8\xD6\xD0\xA3\xAC\xC7\xEB\xCF\xC8\xB0\xB4 \xA1\xB0\xCD\xA3\xD6"
+    "\xB9\xBC\xE0\xBF\xD8\xA1\xB1 \xD4\xD9\xBD\xF8\xD0\xD0\xCC\xED\xBC\xD3\xB2\xD9\xD7\xF7\xA3\xA1";
+inline constexpr std::string_view kRefuseModify =  // 正在监控中，请先按 “停止监控” 再进行修改！
+    "\xD5\xFD\xD4\xDA\xBC\xE0\xBF\xD8\xD6\xD0\xA3\xAC\xC7\xEB\xCF\xC8\xB0\xB4 \xA1\xB0\xCD\xA3\xD6"
+    "\xB9\xBC\xE0\xBF\xD8\xA1\xB1 \xD4\xD9\xBD\xF8\xD0\xD0\xD0\xDE\xB8\xC4\xA3\xA1";
+inline constexpr std::string_view kNothingToModify =  // 无可修改的项目，请先添加监控项目！
+    "\xCE\xDE\xBF\xC9\xD0\xDE\xB8\xC4\xB5\xC4\xCF\xEE\xC4\xBF\xA3\xAC\xC7\xEB\xCF\xC8\xCC\xED\xBC"
+    "\xD3\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF\xA3\xA1";
+inline constexpr std::string_view kSelectRowToModify =  // 请先选中要修改的行！
+    "\xC7\xEB\xCF\xC8\xD1\xA1\xD6\xD0\xD2\xAA\xD0\xDE\xB8\xC4\xB5\xC4\xD0\xD0\xA3\xA1";
+inline constexpr std::string_view kRefuseDelete =  // 正在监控中，请先按 “停止监控” 再进行删除！
+    "\xD5\xFD\xD4\xDA\xBC\xE0\xBF\xD8\xD6\xD0\xA3\xAC\xC7\xEB\xCF\xC8\xB0\xB4 \xA1\xB0\xCD\xA3\xD6"
+    "\xB9\xBC\xE0\xBF\xD8\xA1\xB1 \xD4\xD9\xBD\xF8\xD0\xD0\xC9\xBE\xB3\xFD\xA3\xA1";
+inline constexpr std::string_view kNothingToDelete =  // 无可删除的项目，请先添加监控项目！
+    "\xCE\xDE\xBF\xC9\xC9\xBE\xB3\xFD\xB5\xC4\xCF\xEE\xC4\xBF\xA3\xAC\xC7\xEB\xCF\xC8\xCC\xED\xBC"
+    "\xD3\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF\xA3\xA1";
+inline constexpr std::string_view kSelectRowToDelete =  // 请先选中要删除的行！
+    "\xC7\xEB\xCF\xC8\xD1\xA1\xD6\xD0\xD2\xAA\xC9\xBE\xB3\xFD\xB5\xC4\xD0\xD0\xA3\xA1";
+inline constexpr std::string_view kInvalidFields =  // 信息填写有误，请检查！
+    "\xD0\xC5\xCF\xA2\xCC\xEE\xD0\xB4\xD3\xD0\xCE\xF3\xA3\xAC\xC7\xEB\xBC\xEC\xB2\xE9\xA3\xA1";
+inline constexpr std::string_view kInvalidFieldsCaption = "\xD0\xC5\xCF\xA2\xA3\xBA";  // 信息：
+
+}  // namespace pagorin::ui
