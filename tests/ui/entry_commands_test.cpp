@@ -1,0 +1,231 @@
+// The entry commands with a scripted dialog: every refusal in its order with its icon,
+// the modify dialog's fill, validation, and the cells the saves write.
+#include "ui/entry_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "text/fixed_texts.h"
+
+namespace pagorin::ui {
+namespace {
+
+using items::ItemList;
+using platform::MessageIcon;
+
+struct Messages : platform::UserMessages {
+    std::vector<std::string> texts;
+    std::vector<std::string> captions;
+    std::vector<MessageIcon> icons;
+    void show(std::string_view text, std::string_view caption, MessageIcon icon) override {
+        texts.emplace_back(text);
+        captions.emplace_back(caption);
+        icons.push_back(icon);
+    }
+};
+
+// Opens nothing: records which dialog was asked for with what, and presses "保存" with
+// the fields the test scripted (each press returns whether the dialog would close).
+struct ScriptedDialogs : EntryDialogs {
+    std::vector<std::string> opened;
+    EntryFields initial;
+    std::vector<EntryFields> presses;
+    std::vector<bool> closedAfter;
+    void showAddDialog(const EntryFields& fields, const Save& save) override {
+        run("add", fields, save);
+    }
+    void showModifyDialog(const EntryFields& fields, const Save& save) override {
+        run("modify", fields, save);
+    }
+    void showAboutWindow() override { opened.push_back("about"); }
+    void run(const char* name, const EntryFields& fields, const Save& save) {
+        opened.push_back(name);
+        initial = fields;
+        for (const EntryFields& press : presses) {
+            const bool closed = save(press);
+            closedAfter.push_back(closed);
+            if (closed) break;
+        }
+    }
+};
+
+class EntryCommandsTest : public ::testing::Test {
+protected:
+    int32_t addRow(std::string status = std::string(text::kStopped)) {
+        const int32_t row = list.appendRow(text::IntToText(list.rowCount() + 1));
+        list.setCellText(row, items::kStatus, status);
+        list.setCellText(row, items::kUrl, "http://u/" + text::IntToText(row));
+        list.setCellText(row, items::kKeywords, "k");
+        list.setCellText(row, items::kSoundAlarm, text::kNo);
+        list.setCellText(row, items::kRefreshMinutes, "5");
+        list.setCellText(row, items::kMatchMode, text::kModeAll);
+        list.setCellText(row, items::kTargetFound, text::kYes);
+        return row;
+    }
+    void expectOneMessage(std::string_view text, MessageIcon icon) {
+        ASSERT_EQ(messages.texts.size(), 1u);
+        EXPECT_EQ(messages.texts[0], text);
+        EXPECT_EQ(messages.captions[0], text::kCaptionNotice);
+        EXPECT_EQ(messages.icons[0], icon);
+    }
+
+    ItemList list;
+    Messages messages;
+    ScriptedDialogs dialogs;
+    EntryCommandHandlers commands{list, messages, dialogs};
+};
+
+TEST_F(EntryCommandsTest, RefusedWhileOneOfTheFirstThreeRowsIsMonitored) {
+    addRow();
+    addRow(std::string(text::kMonitoring));
+    list.selectRow(0);
+    commands.onAddClicked();
+    commands.onModifyClicked();
+    commands.onDeleteClicked();
+    commands.onItemListDoubleClicked();
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{std::string(kRefuseAdd),
+                                                        std::string(kRefuseModify),
+                                                        std::string(kRefuseDelete),
+                                                        std::string(kRefuseModify)}));
+    for (MessageIcon icon : messages.icons) EXPECT_EQ(icon, MessageIcon::kInformation);
+    EXPECT_TRUE(dialogs.opened.empty());
+    EXPECT_EQ(list.rowCount(), 2);
+}
+
+TEST_F(EntryCommandsTest, AFourthMonitoredRowBlocksNothing) {
+    for (int i = 0; i < 3; ++i) addRow();
+    addRow(std::string(text::kMonitoring));
+    list.selectRow(3);
+    commands.onModifyClicked();
+    commands.onDeleteClicked();
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(dialogs.opened, (std::vector<std::string>{"modify"}));
+    EXPECT_EQ(list.rowCount(), 3);
+}
+
+TEST_F(EntryCommandsTest, ModifyAndDeleteRefusals) {
+    commands.onModifyClicked();
+    expectOneMessage(kNothingToModify, MessageIcon::kWarning);
+    messages = {};
+    commands.onDeleteClicked();
+    expectOneMessage(kNothingToDelete, MessageIcon::kWarning);
+    messages = {};
+    addRow();
+    commands.onModifyClicked();
+    expectOneMessage(kSelectRowToModify, MessageIcon::kWarning);
+    messages = {};
+    commands.onDeleteClicked();
+    expectOneMessage(kSelectRowToDelete, MessageIcon::kWarning);
+    messages = {};
+    // A selected row on a list whose first 序号 is empty counts as no entries.
+    list.setCellText(0, items::kSequence, "");
+    list.selectRow(0);
+    commands.onModifyClicked();
+    expectOneMessage(kNothingToModify, MessageIcon::kWarning);
+    EXPECT_TRUE(dialogs.opened.empty());
+}
+
+TEST_F(EntryCommandsTest, DeleteRemovesTheSelectedRowWithoutAsking) {
+    addRow();
+    addRow();
+    addRow();
+    list.selectRow(1);
+    commands.onDeleteClicked();
+    EXPECT_TRUE(messages.texts.empty());
+    ASSERT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(list.cellText(1, items::kSequence), "3");
+}
+
+TEST_F(EntryCommandsTest, AddWithTheDefaultsAppendsTheNextRow) {
+    addRow();
+    addRow();
+    list.deleteRow(0);  // the next 序号 is the row count, even if it repeats
+    EntryFields fields;
+    fields.url = "http://new/";
+    fields.keywords = "\xB9\xAB\xB8\xE6| ";
+    dialogs.presses = {fields};
+    commands.onAddClicked();
+    EXPECT_EQ(dialogs.opened, (std::vector<std::string>{"add"}));
+    EXPECT_EQ(dialogs.initial.refreshMinutes, "3");
+    EXPECT_TRUE(dialogs.initial.modeAny && dialogs.initial.soundYes);
+    EXPECT_TRUE(dialogs.initial.url.empty());
+    ASSERT_EQ(list.rowCount(), 2);
+    const std::vector<std::string> expected = {"2", std::string(text::kStopped), "http://new/",
+                                               "\xB9\xAB\xB8\xE6| ", std::string(text::kYes),
+                                               "3", std::string(text::kModeAny),
+                                               std::string(text::kNo)};
+    for (int32_t column = 0; column < items::kColumnCount; ++column) {
+        EXPECT_EQ(list.cellText(1, column), expected[static_cast<size_t>(column)]) << column;
+    }
+}
+
+TEST_F(EntryCommandsTest, ValidationRefusesEmptyFieldsInOrderAndKeepsTheDialogOpen) {
+    EntryFields empty;
+    empty.url = "";
+    EntryFields spaceOnly;
+    spaceOnly.url = " ";
+    spaceOnly.keywords = " ";
+    spaceOnly.refreshMinutes = "abc";
+    EntryFields noInterval = spaceOnly;
+    noInterval.refreshMinutes = "";
+    dialogs.presses = {empty, noInterval, spaceOnly};
+    commands.onAddClicked();
+    EXPECT_EQ(dialogs.closedAfter, (std::vector<bool>{false, false, true}));
+    ASSERT_EQ(messages.texts.size(), 2u);
+    EXPECT_EQ(messages.texts[0], kInvalidFields);
+    EXPECT_EQ(messages.captions[0], kInvalidFieldsCaption);
+    EXPECT_EQ(messages.icons[0], MessageIcon::kWarning);
+    ASSERT_EQ(list.rowCount(), 1);
+    EXPECT_EQ(list.cellText(0, items::kRefreshMinutes), "abc");
+    EXPECT_EQ(list.cellText(0, items::kKeywords), " ");  // stored exactly as typed
+}
+
+TEST_F(EntryCommandsTest, ModifyFillsFromExactCellsAndSavesTheSelectedRow) {
+    addRow();
+    const int32_t row = addRow();
+    list.setCellText(row, items::kMatchMode, "");
+    list.setCellText(row, items::kSoundAlarm, "yes");
+    list.setCellText(row, items::kStatus, "custom");
+    list.selectRow(row);
+    EntryFields unchanged = FieldsOfRow(list, row);
+    dialogs.presses = {unchanged};
+    commands.onModifyClicked();
+    ASSERT_EQ(dialogs.opened, (std::vector<std::string>{"modify"}));
+    EXPECT_FALSE(dialogs.initial.modeAny || dialogs.initial.modeAll || dialogs.initial.modeSameLine);
+    EXPECT_FALSE(dialogs.initial.soundYes || dialogs.initial.soundNo);
+    EXPECT_EQ(dialogs.initial.refreshMinutes, "5");
+    // Saved without choices: an empty mode again, sound "否", found back to "否".
+    EXPECT_EQ(list.cellText(row, items::kMatchMode), "");
+    EXPECT_EQ(list.cellText(row, items::kSoundAlarm), text::kNo);
+    EXPECT_EQ(list.cellText(row, items::kTargetFound), text::kNo);
+    EXPECT_EQ(list.cellText(row, items::kStatus), "custom");
+    EXPECT_EQ(list.cellText(row, items::kSequence), "2");
+    EXPECT_EQ(list.cellText(0, items::kTargetFound), text::kYes);  // other rows untouched
+}
+
+TEST_F(EntryCommandsTest, DoubleClickOpensOnlyOnARowWithASequenceNumber) {
+    addRow();
+    commands.onItemListDoubleClicked();  // nothing selected
+    EXPECT_TRUE(dialogs.opened.empty());
+    list.selectRow(0);
+    commands.onItemListDoubleClicked();
+    EXPECT_EQ(dialogs.opened, (std::vector<std::string>{"modify"}));
+    list.setCellText(0, items::kSequence, "");
+    commands.onItemListDoubleClicked();
+    EXPECT_EQ(dialogs.opened.size(), 1u);
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST(ModeText, TestedInTheOrderAllAnySameLine) {
+    EntryFields fields;
+    fields.modeAny = fields.modeAll = fields.modeSameLine = false;
+    EXPECT_EQ(ModeText(fields), "");
+    fields.modeAll = true;
+    EXPECT_EQ(ModeText(fields), text::kModeAll);
+    fields.modeAny = true;
+    EXPECT_EQ(ModeText(fields), text::kModeAny);
+    fields.modeSameLine = true;
+    EXPECT_EQ(ModeText(fields), text::kModeSameLine);
+}
+
+}  // namespace
+}  // namespace pagorin::ui
