@@ -10,14 +10,17 @@ namespace pagorin::monitor {
 namespace {
 
 Text twoDigits(int32_t value) {
-    const Text padded = "0" + text::IntToText(value);
+    Text padded("0");
+    padded.append(text::IntToText(value));
     return padded.substr(padded.size() - 2);
 }
 
 }  // namespace
 
 Text ElapsedText(int32_t hours, int32_t minutes, int32_t seconds) {
-    return twoDigits(hours) + ":" + twoDigits(minutes) + ":" + twoDigits(seconds);
+    Text elapsed = twoDigits(hours);
+    elapsed.append(":").append(twoDigits(minutes)).append(":").append(twoDigits(seconds));
+    return elapsed;
 }
 
 Monitoring::~Monitoring() {
