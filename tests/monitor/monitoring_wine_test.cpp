@@ -1,0 +1,203 @@
+// The engine for real under Wine: workers on their own threads fetching through the
+// automation HTTP object from a server on 127.0.0.1, the real alarm box found, read and
+// closed from the test, and stops while a box is open or a request hangs.
+#include <gtest/gtest.h>
+#include <winsock2.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "monitor/alarm.h"
+#include "monitor/monitoring.h"
+#include "monitor_fakes.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_alarm_presenter.h"
+#include "platform/win32/win32_page_reader.h"
+#include "support/loopback_server.h"
+#include "text/fixed_texts.h"
+
+namespace pagorin::monitor {
+namespace {
+
+using namespace std::chrono_literals;
+using test_support::LoopbackServer;
+using test_support::RecordedRequest;
+
+// Real waits, a hundred times shorter, still cut short by a stop.
+struct FastSleeper : Sleeper {
+    bool sleep(std::chrono::milliseconds duration, StopToken& stop) override {
+        return stop.waitFor(duration / 100);
+    }
+};
+
+struct AlarmBox {
+    HWND window = nullptr;
+    std::string text;
+};
+
+// The visible alarm box of this process, if one is open.
+AlarmBox findAlarmBox() {
+    struct Search {
+        std::wstring caption = platform::ToWide(kAlarmCaption);
+        AlarmBox found;
+    } search;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t caption[128] = {};
+            GetWindowTextW(window, caption, 128);
+            if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
+                s->caption != caption) {
+                return TRUE;
+            }
+            wchar_t text[1024] = {};
+            GetDlgItemTextW(window, 0xFFFF, text, 1024);
+            s->found = {window, platform::FromWide(text)};
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+AlarmBox waitForAlarmBox(std::chrono::milliseconds timeout = 20s) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+        if (AlarmBox box = findAlarmBox(); box.window != nullptr) return box;
+        Sleep(20);
+    }
+    return {};
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition()) return true;
+        Sleep(20);
+    }
+    return condition();
+}
+
+class MonitoringWineTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.listening()); }
+    ~MonitoringWineTest() override {
+        releaseHeldRequests();
+        monitoring.StopMonitoring();
+        EXPECT_TRUE(monitoring.waitUntilWorkersEnd(60s));
+    }
+    void addRow(const std::string& path, const std::string& keywords) {
+        const int32_t row = list.appendRow(text::IntToText(list.rowCount() + 1));
+        list.setCellText(row, items::kStatus, text::kStopped);
+        list.setCellText(row, items::kUrl, server.address(path));
+        list.setCellText(row, items::kKeywords, keywords);
+        list.setCellText(row, items::kSoundAlarm, text::kYes);
+        list.setCellText(row, items::kRefreshMinutes, "1");
+        list.setCellText(row, items::kMatchMode, text::kModeAny);
+        list.setCellText(row, items::kTargetFound, text::kNo);
+    }
+    void releaseHeldRequests() {
+        std::lock_guard lock(holdMutex);
+        released = true;
+        holdChanged.notify_all();
+    }
+
+    // Pages by path; "/hold" keeps the request open until released.
+    std::mutex holdMutex;
+    std::condition_variable holdChanged;
+    bool released = false;
+    std::atomic<int> heldRequests{0};
+    LoopbackServer server{[this](const RecordedRequest& request) {
+        if (request.requestLine.find("/hold") != std::string::npos) {
+            heldRequests.fetch_add(1);
+            std::unique_lock lock(holdMutex);
+            holdChanged.wait(lock, [this] { return released; });
+            return LoopbackServer::Response(200, "OK", "", "sale sale");
+        }
+        if (request.requestLine.find("/utf8") != std::string::npos) {
+            // 降价 in UTF-8, declared in a content attribute.
+            return LoopbackServer::Response(
+                200, "OK", "Content-Type: text/html\r\n",
+                "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+                "\xE9\x99\x8D\xE4\xBB\xB7");
+        }
+        return LoopbackServer::Response(200, "OK", "Content-Type: text/html\r\n",
+                                        "<p>big SALE today</p>");
+    }};
+
+    items::ItemList list;
+    testing::WriteLog log{list};
+    testing::FakeMessages messages;
+    testing::FakeDisplay display;
+    FastSleeper sleeper;
+    platform::Win32PageReaderFactory readers;
+    platform::Win32AlarmPresenter presenter;
+    Monitoring monitoring{{list, messages, display, sleeper, readers, presenter}};
+};
+
+TEST_F(MonitoringWineTest, AFindRaisesTheRealAlarmAndClosingItMarksTheRow) {
+    addRow("/page", "nothing|sale");
+    monitoring.StartMonitoring();
+    const AlarmBox box = waitForAlarmBox();
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_EQ(box.text, AlarmMessage(server.address("/page"), {"sale", "[\xBB\xF2]"}));
+    // Until the box is closed the row is still being watched.
+    EXPECT_EQ(list.cellText(0, items::kStatus), text::kMonitoring);
+    EXPECT_EQ(list.cellText(0, items::kTargetFound), text::kNo);
+    PostMessageW(box.window, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(waitUntil([&] { return list.cellText(0, items::kTargetFound) == text::kYes; }));
+    ASSERT_TRUE(waitUntil([&] { return list.cellText(0, items::kStatus) == text::kStopped; }));
+    EXPECT_TRUE(monitoring.waitUntilWorkersEnd(20s));
+}
+
+TEST_F(MonitoringWineTest, StopWhileTheBoxIsOpenTakesItDownAndLeavesTheRow) {
+    addRow("/page", "sale");
+    monitoring.StartMonitoring();
+    ASSERT_NE(waitForAlarmBox().window, nullptr);
+    monitoring.StopMonitoring();
+    const size_t writesAtStop = log.size();
+    EXPECT_TRUE(waitUntil([] { return findAlarmBox().window == nullptr; }, 5s));
+    EXPECT_TRUE(monitoring.waitUntilWorkersEnd(10s));
+    EXPECT_EQ(log.size(), writesAtStop);
+    EXPECT_EQ(list.cellText(0, items::kStatus), text::kStopped);
+    EXPECT_EQ(list.cellText(0, items::kTargetFound), text::kNo);
+}
+
+TEST_F(MonitoringWineTest, StopWhileTheServerHoldsTheRequest) {
+    addRow("/hold", "sale");
+    monitoring.StartMonitoring();
+    ASSERT_TRUE(waitUntil([&] { return heldRequests.load() == 1; }));
+    const auto before = std::chrono::steady_clock::now();
+    monitoring.StopMonitoring();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+    const size_t writesAtStop = log.size();
+    EXPECT_EQ(list.cellText(0, items::kStatus), text::kStopped);
+    // The transfer finishes in the background with a page that would be a find.
+    releaseHeldRequests();
+    EXPECT_TRUE(monitoring.waitUntilWorkersEnd(30s));
+    EXPECT_EQ(findAlarmBox().window, nullptr);
+    EXPECT_EQ(log.size(), writesAtStop);
+    EXPECT_EQ(list.cellText(0, items::kTargetFound), text::kNo);
+}
+
+TEST_F(MonitoringWineTest, Utf8PagesAreFetchedAgainAndMatchedInGbk) {
+    addRow("/utf8", "\xBD\xB5\xBC\xDB");  // 降价 in GBK
+    monitoring.StartMonitoring();
+    const AlarmBox box = waitForAlarmBox();
+    ASSERT_NE(box.window, nullptr);
+    EXPECT_EQ(box.text,
+              AlarmMessage(server.address("/utf8"), {"\xBD\xB5\xBC\xDB", "[\xBB\xF2]"}));
+    PostMessageW(box.window, WM_COMMAND, IDOK, 0);
+    // One request through the automation object, then two through the program's own
+    // client: the converted page still says charset=utf-8 (but holds no 的).
+    ASSERT_TRUE(waitUntil([&] { return list.cellText(0, items::kTargetFound) == text::kYes; }));
+    EXPECT_EQ(server.requests().size(), 3u);
+}
+
+}  // namespace
+}  // namespace pagorin::monitor
