@@ -50,4 +50,27 @@ struct HandleTraits {
 };
 using UniqueHandle = UniqueResource<HandleTraits>;
 
+template <typename T>
+struct GdiObjectTraits {
+    using Type = T;
+    static Type invalid() { return nullptr; }
+    static void close(Type object) { ::DeleteObject(object); }
+};
+using UniqueFont = UniqueResource<GdiObjectTraits<HFONT>>;
+using UniqueBrush = UniqueResource<GdiObjectTraits<HBRUSH>>;
+
+struct IconTraits {
+    using Type = HICON;
+    static Type invalid() { return nullptr; }
+    static void close(Type icon) { ::DestroyIcon(icon); }
+};
+using UniqueIcon = UniqueResource<IconTraits>;
+
+struct MenuTraits {
+    using Type = HMENU;
+    static Type invalid() { return nullptr; }
+    static void close(Type menu) { ::DestroyMenu(menu); }
+};
+using UniqueMenu = UniqueResource<MenuTraits>;
+
 }  // namespace pagorin::platform

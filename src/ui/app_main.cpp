@@ -1,0 +1,111 @@
+// The program's entry: the process-wide state, the main window and its message loop.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdlib>
+
+#include "items/item_file_commands.h"
+#include "items/item_list.h"
+#include "monitor/monitoring.h"
+#include "platform/win32/message_box.h"
+#include "platform/win32/win32_alarm_presenter.h"
+#include "platform/win32/win32_folder.h"
+#include "platform/win32/win32_page_reader.h"
+#include "ui/entry_commands.h"
+#include "ui/main_window.h"
+#include "ui/win32_entry_dialogs.h"
+
+namespace pagorin::ui {
+namespace {
+
+TipsState* processTips = nullptr;
+
+// Registered at start-up, run once at exit.
+void releaseProcessState() {
+    if (processTips == nullptr) return;
+    processTips->helpText.clear();
+    processTips->tipsLines.clear();
+    processTips->tipsLines.shrink_to_fit();
+}
+
+class MonitorAdapter : public MonitorCommands {
+public:
+    explicit MonitorAdapter(monitor::Monitoring& monitoring) : monitoring_(monitoring) {}
+    void StartMonitoring() override { monitoring_.StartMonitoring(); }
+    void StopMonitoring() override { monitoring_.StopMonitoring(); }
+    void ElapsedTick() override { monitoring_.ElapsedTick(); }
+
+private:
+    monitor::Monitoring& monitoring_;
+};
+
+class EntryAdapter : public EntryCommands {
+public:
+    explicit EntryAdapter(EntryCommandHandlers& handlers) : handlers_(handlers) {}
+    void onAddClicked() override { handlers_.onAddClicked(); }
+    void onModifyClicked() override { handlers_.onModifyClicked(); }
+    void onDeleteClicked() override { handlers_.onDeleteClicked(); }
+    void onItemListDoubleClicked() override { handlers_.onItemListDoubleClicked(); }
+    void onAboutClicked() override { handlers_.onAboutClicked(); }
+
+private:
+    EntryCommandHandlers& handlers_;
+};
+
+// Everything the window wires together. Made once and never destroyed: the process ends
+// with it, and no destructor may wait for a worker that the end of the process stops.
+struct Program {
+    TipsState tips;
+    items::ItemList list;
+    platform::MessageBoxMessages messages;
+    platform::Win32Folder folder{platform::Win32Folder::programDirectory()};
+    items::ItemFileCommands itemFile{list, folder, messages};
+    monitor::StopTokenSleeper sleeper;
+    platform::Win32PageReaderFactory readers;
+    platform::Win32AlarmPresenter presenter;
+    MainWindow window{list, itemFile, tips};
+    monitor::Monitoring monitoring{{list, messages, window, sleeper, readers, presenter}};
+    Win32EntryDialogs dialogs;
+    EntryCommandHandlers entries{list, messages, dialogs};
+    MonitorAdapter monitorCommands{monitoring};
+    EntryAdapter entryCommands{entries};
+};
+
+int runProgram(int showCommand) {
+    // 1. The platform layer.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    // 2, 3. The process-wide state, its cleanup registered for the exit.
+    Program& program = *new Program;
+    processTips = &program.tips;
+    std::atexit(releaseProcessState);
+    program.window.setCommands(program.monitorCommands, program.entryCommands);
+
+    // 4. The main window; its creation prepares the tips.
+    if (!program.window.createAndShow(showCommand)) return 1;
+    program.messages.setOwner(program.window.hwnd());
+    program.dialogs.setOwner(program.window.hwnd());
+
+    // 5. Messages until the main window is gone.
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (program.window.hwnd() != nullptr && IsDialogMessageW(program.window.hwnd(), &message)) {
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+}  // namespace pagorin::ui
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    const int code = pagorin::ui::runProgram(showCommand);
+    // 6. The exit cleanup, then the end: workers still running end with the process,
+    // without waiting for a fetch or an open alarm.
+    pagorin::ui::releaseProcessState();
+    ExitProcess(static_cast<UINT>(code));
+}

@@ -1,0 +1,123 @@
+// MainWindow: the toolbar, the list of entries, the elapsed-time box and the tips line;
+// the list's right-click menu and the notification-area icon with its menu.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "items/item_file_commands.h"
+#include "items/item_list.h"
+#include "monitor/monitor_ports.h"
+#include "platform/win32/unique_resource.h"
+#include "ui/image_button.h"
+#include "ui/layout.h"
+#include "ui/tips.h"
+#include "ui/tray_icon.h"
+#include "ui/window.h"
+
+namespace pagorin::ui {
+
+// "开始监控", "停止监控" and the clock's tick.
+class MonitorCommands {
+public:
+    virtual ~MonitorCommands() = default;
+    virtual void StartMonitoring() = 0;
+    virtual void StopMonitoring() = 0;
+    virtual void ElapsedTick() = 0;
+};
+
+// The commands that open the dialogs and the about window.
+class EntryCommands {
+public:
+    virtual ~EntryCommands() = default;
+    virtual void onAddClicked() = 0;
+    virtual void onModifyClicked() = 0;
+    virtual void onDeleteClicked() = 0;
+    virtual void onItemListDoubleClicked() = 0;
+    virtual void onAboutClicked() = 0;
+};
+
+inline constexpr int kMainWidth = 684;
+inline constexpr int kMainHeight = 407;
+
+// The controls of the main window, at 96 DPI.
+std::span<const ControlSpec> MainWindowLayout();
+
+class MainWindow : public Window,
+                   public monitor::ElapsedDisplay,
+                   private items::ItemListObserver {
+public:
+    MainWindow(items::ItemList& list, items::ItemFileCommands& itemFile, TipsState& tips);
+    ~MainWindow() override;
+
+    // Wired before the window is created (the engine needs the window as its display).
+    void setCommands(MonitorCommands& monitor, EntryCommands& entries) {
+        monitor_ = &monitor;
+        entries_ = &entries;
+    }
+
+    // Creates the window centred on the primary screen and shows it.
+    bool createAndShow(int showCommand);
+
+    // ElapsedDisplay, on the UI thread.
+    void setElapsedText(std::string_view text) override;
+    void setElapsedTimerInterval(int32_t milliseconds) override;
+
+    HWND control(int id) const { return GetDlgItem(hwnd(), id); }
+    const TrayIcon* trayIcon() const { return tray_.get(); }
+    HMENU contextMenu() const { return contextMenu_.get(); }
+    HMENU trayMenu() const { return trayMenu_.get(); }
+
+    // The handlers, public so tests can drive them as the platform would.
+    void onMainWindowCreated();
+    void onTipsTick();
+    void onMainWindowMoved();
+    void onTrayEvent(int action);
+    void onShowMainWindow();
+    void onExitCommand();
+    void onItemListRightClick(POINT cursor);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // ItemListObserver: from any thread; one repaint message at a time.
+    void onRowsChanged(int32_t rowCount) override;
+    void onCellChanged(int32_t row, int32_t column) override;
+    void onSelectionChanged(int32_t row) override;
+    void requestListRefresh();
+    void refreshList();
+
+    bool createControls();
+    void setupItemList();
+    void onCommand(int id);
+    LRESULT onNotify(NMHDR* header);
+    void restoreAndCentre();
+    void raise();
+    void popUpTrayMenu();
+
+    items::ItemList& list_;
+    items::ItemFileCommands& itemFile_;
+    TipsState& tips_;
+    MonitorCommands* monitor_ = nullptr;
+    EntryCommands* entries_ = nullptr;
+
+    Scale scale_ = Scale(96);
+    platform::UniqueFont uiFont_;
+    platform::UniqueFont elapsedFont_;
+    platform::UniqueIcon programIcon_;
+    std::array<platform::UniqueIcon, 6> buttonIcons_;
+    std::array<ImageButtonState, 6> buttonStates_{};
+    platform::UniqueMenu contextMenu_;
+    platform::UniqueMenu trayMenu_;
+    std::unique_ptr<TrayIcon> tray_;
+    UINT taskbarCreatedMessage_ = 0;
+    std::atomic<bool> refreshPending_{false};
+    std::wstring cellBuffer_;  // holds the text the list view asked for until it copies it
+};
+
+}  // namespace pagorin::ui

@@ -1,0 +1,37 @@
+// The program's one icon in the notification area, removed when its owner goes.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace pagorin::ui {
+
+// The mouse actions the icon reports: 1 left click, 2 left double-click, 3 right click
+// (or the context-menu key); 0 for anything else.
+int TrayActionOf(LPARAM mouseMessage);
+
+class TrayIcon {
+public:
+    TrayIcon(HWND owner, UINT callbackMessage) : owner_(owner), callbackMessage_(callbackMessage) {}
+    ~TrayIcon() { remove(); }
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    // Adds the icon, or replaces the image and tip of the one there. False when the
+    // notification area refused it.
+    bool set(HICON icon, std::string_view gbkTip);
+    // After the taskbar restarted: the icon it forgot is added again.
+    bool restore();
+    void remove();
+    bool present() const { return present_; }
+
+private:
+    HWND owner_;
+    UINT callbackMessage_;
+    HICON icon_ = nullptr;
+    wchar_t tip_[128] = {};
+    bool present_ = false;
+};
+
+}  // namespace pagorin::ui

@@ -1,0 +1,290 @@
+// The real main window under Wine: its layout at 96 DPI, texts, the list view over
+// ItemList, tips, menus, the tray, and the wiring of the toolbar and menu commands.
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <thread>
+
+#include "items/item_file.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_folder.h"
+#include "text/fixed_texts.h"
+#include "ui/main_window_texts.h"
+#include "ui/ui_messages.h"
+
+namespace pagorin::ui {
+namespace {
+
+using platform::FromWide;
+using platform::ToWide;
+
+struct Recorder : MonitorCommands, EntryCommands {
+    std::vector<std::string> calls;
+    void StartMonitoring() override { calls.push_back("start"); }
+    void StopMonitoring() override { calls.push_back("stop"); }
+    void ElapsedTick() override { calls.push_back("tick"); }
+    void onAddClicked() override { calls.push_back("add"); }
+    void onModifyClicked() override { calls.push_back("modify"); }
+    void onDeleteClicked() override { calls.push_back("delete"); }
+    void onItemListDoubleClicked() override { calls.push_back("double"); }
+    void onAboutClicked() override { calls.push_back("about"); }
+};
+
+struct SilentMessages : platform::UserMessages {
+    std::vector<std::string> texts;
+    void show(std::string_view text, std::string_view, platform::MessageIcon) override {
+        texts.emplace_back(text);
+    }
+};
+
+std::wstring temporaryDirectory() {
+    wchar_t base[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, base);
+    std::wstring path = std::wstring(base) + L"pagorin-main-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+}
+
+void pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::string textOf(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    return FromWide(text);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+        window.setCommands(recorder, recorder);
+        ASSERT_TRUE(window.createAndShow(SW_SHOWNORMAL));
+        pump();
+    }
+    void TearDown() override {
+        if (IsWindow(window.hwnd())) DestroyWindow(window.hwnd());
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        DeleteFileW((directory + L"\\" + ToWide(items::kItemFileName)).c_str());
+        RemoveDirectoryW(directory.c_str());
+    }
+    HWND control(int id) { return window.control(id); }
+    RECT clientRect(HWND child) {
+        RECT rect;
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+
+    items::ItemList list;
+    std::wstring directory = temporaryDirectory();
+    platform::Win32Folder folder{directory};
+    SilentMessages messages;
+    items::ItemFileCommands itemFile{list, folder, messages};
+    TipsState tips;
+    Recorder recorder;
+    MainWindow window{list, itemFile, tips};
+};
+
+TEST_F(MainWindowTest, TitleSizeAndPlace) {
+    EXPECT_EQ(textOf(window.hwnd()), kMainTitle);
+    RECT rect;
+    GetWindowRect(window.hwnd(), &rect);
+    EXPECT_EQ(rect.right - rect.left, kMainWidth);
+    EXPECT_EQ(rect.bottom - rect.top, kMainHeight);
+    EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - kMainWidth) / 2);
+    EXPECT_EQ(rect.top, (GetSystemMetrics(SM_CYSCREEN) - kMainHeight) / 2);
+    const LONG style = GetWindowLongW(window.hwnd(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);  // not resizable
+}
+
+TEST_F(MainWindowTest, EveryControlWhereTheLayoutPutsIt) {
+    const auto layout = MainWindowLayout();
+    ASSERT_EQ(layout.size(), 11u);
+    for (const ControlSpec& spec : layout) {
+        HWND child = control(spec.id);
+        ASSERT_NE(child, nullptr) << spec.formName;
+        const RECT expected = ControlRect(layout, spec);
+        const RECT actual = clientRect(child);
+        EXPECT_EQ(actual.left, expected.left) << spec.formName;
+        EXPECT_EQ(actual.top, expected.top) << spec.formName;
+        EXPECT_EQ(actual.right - actual.left, spec.width) << spec.formName;
+        EXPECT_EQ(actual.bottom - actual.top, spec.height) << spec.formName;
+    }
+    // Inside their group boxes: 编辑框1 at 528+8, 8+14 and 标签1 at 6+58, 327+13.
+    EXPECT_EQ(clientRect(control(kIdElapsedBox)).left, 536);
+    EXPECT_EQ(clientRect(control(kIdElapsedBox)).top, 22);
+    EXPECT_EQ(clientRect(control(kIdTipsLabel)).left, 64);
+    EXPECT_EQ(clientRect(control(kIdTipsLabel)).top, 340);
+}
+
+TEST_F(MainWindowTest, InitialTextsAndCaptions) {
+    EXPECT_EQ(textOf(control(kIdElapsedBox)), "00:00:00");
+    EXPECT_EQ(textOf(control(kIdTipsLabel)), kWelcomeText);
+    EXPECT_EQ(textOf(control(kIdAdd)), kCaptionAdd);
+    EXPECT_EQ(textOf(control(kIdStart)), kCaptionStart);
+    EXPECT_EQ(textOf(control(kIdElapsedGroup)), kElapsedGroup);
+    EXPECT_EQ(textOf(control(kIdTipsGroup)), kTipsGroup);
+    EXPECT_TRUE(GetWindowLongW(control(kIdElapsedBox), GWL_STYLE) & ES_CENTER);
+}
+
+TEST_F(MainWindowTest, ListViewColumnsAndStyles) {
+    HWND listView = control(kIdItemList);
+    const LONG style = GetWindowLongW(listView, GWL_STYLE);
+    EXPECT_TRUE(style & LVS_REPORT);
+    EXPECT_TRUE(style & LVS_SINGLESEL);
+    EXPECT_FALSE(style & LVS_NOSORTHEADER);  // header items look like buttons
+    const DWORD extended = ListView_GetExtendedListViewStyle(listView);
+    EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
+    EXPECT_TRUE(extended & LVS_EX_GRIDLINES);
+    EXPECT_TRUE(extended & LVS_EX_HEADERDRAGDROP);
+    const int formats[] = {LVCFMT_LEFT,   LVCFMT_CENTER, LVCFMT_LEFT,   LVCFMT_LEFT,
+                           LVCFMT_CENTER, LVCFMT_CENTER, LVCFMT_CENTER, LVCFMT_CENTER};
+    for (int column = 0; column < items::kColumnCount; ++column) {
+        wchar_t title[64] = {};
+        LVCOLUMNW spec{};
+        spec.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        spec.pszText = title;
+        spec.cchTextMax = 64;
+        ASSERT_TRUE(ListView_GetColumn(listView, column, &spec));
+        EXPECT_EQ(FromWide(title), items::kColumnLayout[static_cast<size_t>(column)].header);
+        EXPECT_EQ(spec.cx, items::kColumnLayout[static_cast<size_t>(column)].width);
+        EXPECT_EQ(spec.fmt & LVCFMT_JUSTIFYMASK, formats[column]) << column;
+    }
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(listView, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(font.lfCharSet, GB2312_CHARSET);
+    EXPECT_EQ(font.lfHeight, -12);
+}
+
+TEST_F(MainWindowTest, TheListShowsItemListItself) {
+    HWND listView = control(kIdItemList);
+    EXPECT_EQ(ListView_GetItemCount(listView), 0);
+    for (int i = 0; i < 100000; ++i) list.appendRow(text::IntToText(i + 1));
+    list.setCellText(99999, items::kStatus, text::kMonitoring);
+    pump();
+    EXPECT_EQ(ListView_GetItemCount(listView), 100000);
+    wchar_t cell[64] = {};
+    ListView_GetItemText(listView, 99999, items::kStatus, cell, 64);
+    EXPECT_EQ(FromWide(cell), text::kMonitoring);
+    // A worker's write from another thread repaints without any call on the window.
+    std::thread([&] { list.setCellText(0, items::kStatus, text::kStopped); }).join();
+    pump();
+    ListView_GetItemText(listView, 0, items::kStatus, cell, 64);
+    EXPECT_EQ(FromWide(cell), text::kStopped);
+    // Selecting in the view selects in ItemList; deleting moves both.
+    ListView_SetItemState(listView, 5, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(list.selectedRow(), 5);
+    list.deleteRow(5);
+    pump();
+    EXPECT_EQ(list.selectedRow(), -1);
+    EXPECT_EQ(ListView_GetNextItem(listView, -1, LVNI_SELECTED), -1);
+    EXPECT_EQ(ListView_GetItemCount(listView), 99999);
+}
+
+TEST_F(MainWindowTest, TipsRotateEveryTick) {
+    for (int tick = 1; tick <= 8; ++tick) {
+        SendMessageW(window.hwnd(), WM_TIMER, kTipsTimerId, 0);
+        EXPECT_EQ(textOf(control(kIdTipsLabel)), tips.tipsLines[static_cast<size_t>(tick - 1)]);
+    }
+    SendMessageW(window.hwnd(), WM_TIMER, kTipsTimerId, 0);  // 180 s: tip 8 stays
+    EXPECT_EQ(textOf(control(kIdTipsLabel)), tips.tipsLines[7]);
+    SendMessageW(window.hwnd(), WM_TIMER, kTipsTimerId, 0);
+    EXPECT_EQ(textOf(control(kIdTipsLabel)), tips.tipsLines[0]);
+}
+
+TEST_F(MainWindowTest, MenusHoldTheirCommands) {
+    auto itemText = [](HMENU menu, int position) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(position), text, 64, MF_BYPOSITION);
+        return FromWide(text);
+    };
+    ASSERT_EQ(GetMenuItemCount(window.contextMenu()), 2);
+    EXPECT_EQ(itemText(window.contextMenu(), 0), kMenuImport);
+    EXPECT_EQ(itemText(window.contextMenu(), 1), kMenuExport);
+    ASSERT_EQ(GetMenuItemCount(window.trayMenu()), 2);
+    EXPECT_EQ(itemText(window.trayMenu(), 0), kMenuShowMain);
+    EXPECT_EQ(itemText(window.trayMenu(), 1), kMenuExit);
+}
+
+TEST_F(MainWindowTest, ButtonsAndMenusReachTheirCommands) {
+    for (int id : {kIdAdd, kIdModify, kIdDelete, kIdStart, kIdStop, kIdAbout}) {
+        SendMessageW(control(id), BM_CLICK, 0, 0);
+    }
+    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"add", "modify", "delete", "start", "stop",
+                                                        "about"}));
+    // Export of an empty list is refused; with a row it reaches the file, import reads it.
+    SendMessageW(window.hwnd(), WM_COMMAND, kIdExport, 0);
+    EXPECT_EQ(messages.texts.size(), 1u);
+    list.appendRow("1");
+    SendMessageW(window.hwnd(), WM_COMMAND, kIdExport, 0);
+    EXPECT_EQ(folder.readFile(items::kItemFileName), "1\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\r\n");
+    SendMessageW(window.hwnd(), WM_COMMAND, kIdImport, 0);
+    EXPECT_EQ(list.rowCount(), 2);
+    // The elapsed timer drives the engine's tick.
+    window.setElapsedTimerInterval(1000);
+    SendMessageW(window.hwnd(), WM_TIMER, kElapsedTimerId, 0);
+    EXPECT_EQ(recorder.calls.back(), "tick");
+    window.setElapsedText("12:34:56");
+    EXPECT_EQ(textOf(control(kIdElapsedBox)), "12:34:56");
+}
+
+TEST_F(MainWindowTest, MinimiseHidesInTheTrayAndAClickBringsItBack) {
+    SetWindowPos(window.hwnd(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    pump();
+    EXPECT_FALSE(window.trayIcon()->present());  // moving a shown window makes no icon
+    ShowWindow(window.hwnd(), SW_MINIMIZE);
+    pump();
+    ASSERT_TRUE(window.trayIcon()->present());
+    EXPECT_FALSE(IsWindowVisible(window.hwnd()));
+    SendMessageW(window.hwnd(), WM_APP_TRAY, 0, WM_LBUTTONUP);
+    pump();
+    EXPECT_TRUE(IsWindowVisible(window.hwnd()));
+    EXPECT_FALSE(IsIconic(window.hwnd()));
+    RECT rect;
+    GetWindowRect(window.hwnd(), &rect);
+    EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - kMainWidth) / 2);
+    EXPECT_EQ(rect.top, (GetSystemMetrics(SM_CYSCREEN) - kMainHeight) / 2);
+    EXPECT_TRUE(window.trayIcon()->present());  // the icon stays after a restore
+    // Minimised again: still one icon, replaced rather than added.
+    ShowWindow(window.hwnd(), SW_MINIMIZE);
+    pump();
+    EXPECT_FALSE(IsWindowVisible(window.hwnd()));
+    SendMessageW(window.hwnd(), WM_APP_TRAY, 0, WM_LBUTTONDBLCLK);
+    pump();
+    EXPECT_TRUE(IsWindowVisible(window.hwnd()));
+    // "显示主界面" on a shown window restores and centres it.
+    SetWindowPos(window.hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageW(window.hwnd(), WM_COMMAND, kIdShowMainWindow, 0);
+    GetWindowRect(window.hwnd(), &rect);
+    EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - kMainWidth) / 2);
+}
+
+TEST_F(MainWindowTest, ExitDestroysTheWindowAndRemovesTheIcon) {
+    ShowWindow(window.hwnd(), SW_MINIMIZE);
+    pump();
+    ASSERT_TRUE(window.trayIcon()->present());
+    HWND hwnd = window.hwnd();
+    SendMessageW(hwnd, WM_COMMAND, kIdExit, 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+}  // namespace
+}  // namespace pagorin::ui
