@@ -124,7 +124,17 @@ int64_t UrlPort(std::string_view address) {
 }
 
 Text UrlPath(std::string_view address) {
-    const int64_t hostPos = text::FindText(address, UrlHost(address, false));
+    // The host is looked for after the scheme, where UrlHost took it from: a host such as
+    // "h" or "tp" must not be found inside "http://" itself.
+    int64_t schemeEnd = 0;
+    if (text::ToLower(address.substr(0, 8)) == "https://") {
+        schemeEnd = 8;
+    } else if (const int64_t http = text::FindText(address, "http://"); http != -1) {
+        schemeEnd = http - 1 + 7;
+    }
+    int64_t hostPos = text::FindText(address.substr(static_cast<size_t>(schemeEnd)),
+                                     UrlHost(address, false));
+    if (hostPos != -1) hostPos += schemeEnd;
     const int64_t slash = FindExact(address, "/", hostPos == -1 ? 1 : hostPos);
     if (slash == -1) return "/";
     return from(address, slash);

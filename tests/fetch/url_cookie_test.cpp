@@ -126,6 +126,11 @@ TEST(UrlHostPortPath, QueryWithoutSlash) {
     EXPECT_EQ(UrlPath("http://srv.lan?x=1"), "/");
     EXPECT_EQ(UrlPath("http://Srv.Lan/Some/Path?Q=A/B#F"), "/Some/Path?Q=A/B#F");
     EXPECT_EQ(UrlPath("http://srv.lan/"), "/");
+    // Hosts that also spell part of the scheme are found after it.
+    EXPECT_EQ(UrlPath("http://h/page"), "/page");
+    EXPECT_EQ(UrlPath("HTTPS://tp:8443/a?b"), "/a?b");
+    EXPECT_EQ(UrlPath("https://s/x"), "/x");
+    EXPECT_EQ(UrlPath("http://http/q"), "/q");
 }
 
 TEST(UrlHostPortPath, PortIsAfterTheLastColon) {

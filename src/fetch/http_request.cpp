@@ -1,0 +1,240 @@
+// One HTTP exchange over the system Internet calls: the Internet, connection and request
+// handles, the request headers the program completes, the body read in chunks, the raw
+// response headers and the cookies they set.
+#include "fetch/http_request.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <string_view>
+
+#include "fetch/url_cookie.h"
+
+namespace pagorin::fetch {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kHttpsPrefix = "https://";
+constexpr std::string_view kSetCookie = "Set-Cookie";
+constexpr std::string_view kSetCookieMarker = "Set-Cookie:";
+constexpr std::array<const char*, 8> kMethodNames = {"GET",     "POST",   "HEAD",  "PUT",
+                                                     "OPTIONS", "DELETE", "TRACE", "CONNECT"};
+constexpr int64_t kHighestPort = 65535;
+
+// An Internet, connection or request handle, closed once when it goes out of scope.
+// Declared in the order they are opened, they close request, connection, Internet.
+class OwnedHandle {
+public:
+    OwnedHandle(InternetApi& api, InternetHandle handle) : api_(api), handle_(handle) {}
+    ~OwnedHandle() {
+        if (handle_ != nullptr) api_.closeHandle(handle_);
+    }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+
+    InternetHandle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+private:
+    InternetApi& api_;
+    InternetHandle handle_;
+};
+
+bool containsIgnoringCase(std::string_view text, std::string_view marker) {
+    return text::FindText(text, marker) != -1;
+}
+
+// Null for the empty text, where the call wants "nothing" rather than "".
+const char* orNull(const Text& text) {
+    return text.empty() ? nullptr : text.c_str();
+}
+
+// The agent named by a "User-Agent:" line among the headers, else the program's own.
+Text userAgentFrom(const Text& headers) {
+    if (!containsIgnoringCase(headers, "User-Agent:")) return kDefaultUserAgent;
+    Text agent = text::Trim(TextBetween(headers + Text(kCrLf), "User-Agent:", kCrLf));
+    if (agent.empty()) agent = ValueAfterColon(headers);
+    return agent;
+}
+
+void appendLine(Text& headers, std::string_view line) {
+    headers.append(kCrLf);
+    headers.append(line);
+}
+
+// Adds the headers a browser would send where the caller's lines lack them.
+void completeStandardHeaders(Text& headers, const Text& address, bool isPost) {
+    if (headers.empty()) headers = "Accept: */*";
+    if (!containsIgnoringCase(headers, "Accept:")) appendLine(headers, "Accept: */*");
+    if (!containsIgnoringCase(headers, "Referer:")) appendLine(headers, "Referer: " + address);
+    if (!containsIgnoringCase(headers, "Accept-Language:")) {
+        appendLine(headers, "Accept-Language: zh-cn");
+    }
+    if (isPost && !containsIgnoringCase(headers, "Content-Type:")) {
+        appendLine(headers, "Content-Type: application/x-www-form-urlencoded");
+    }
+}
+
+bool fitsCallCount(size_t size) {
+    return size <= std::numeric_limits<uint32_t>::max();
+}
+
+// Chunks until a read reports nothing (a failing read reports nothing too), or until the
+// body reaches its limit.
+Bytes readBody(InternetApi& api, InternetHandle request) {
+    Bytes body;
+    std::array<char, kReadChunkSize> chunk{};
+    while (body.size() < kMaxBodySize) {
+        chunk.fill(0);
+        uint32_t bytesRead = 0;
+        api.readFile(request, chunk.data(), kReadChunkSize, &bytesRead);
+        if (bytesRead == 0) break;
+        const size_t take =
+            std::min({size_t{bytesRead}, size_t{kReadChunkSize}, kMaxBodySize - body.size()});
+        body.append(chunk.data(), take);
+    }
+    return body;
+}
+
+// The raw header block up to its terminating zero; the buffer's spaces when it did not fit.
+Text queryRawHeaders(InternetApi& api, InternetHandle request) {
+    Text buffer(kResponseHeaderBufferSize, ' ');
+    uint32_t length = kResponseHeaderBufferSize;
+    if (!api.queryInfo(request, wininet::kQueryRawHeadersCrLf, buffer.data(), &length, nullptr)) {
+        return Text(kResponseHeaderBufferSize, ' ');
+    }
+    return text::TextFromBytes(buffer);
+}
+
+// Every `marker`, in any letter case, taken out of `text`.
+Text removeIgnoringCase(std::string_view text, std::string_view marker) {
+    Text result;
+    for (int64_t pos = text::FindText(text, marker); pos != -1;
+         pos = text::FindText(text, marker)) {
+        result.append(text.substr(0, static_cast<size_t>(pos - 1)));
+        text.remove_prefix(static_cast<size_t>(pos - 1) + marker.size());
+    }
+    result.append(text);
+    return result;
+}
+
+// "name=value" of every "Set-Cookie: " line, joined by "; ".
+Text cookiesSetBy(std::string_view rawHeaders) {
+    Text cookies;
+    for (const Text& line : text::SplitText(rawHeaders, kCrLf)) {
+        if (TextBefore(line, ": ") != kSetCookie) continue;
+        if (FindExact(line, ";") != -1) {
+            cookies += text::Trim(TextBetween(line, kSetCookieMarker, ";"));
+        } else {
+            cookies += text::Trim(removeIgnoringCase(line, kSetCookieMarker));
+        }
+        cookies += "; ";
+    }
+    cookies.resize(cookies.size() - std::min<size_t>(2, cookies.size()));
+    return cookies;
+}
+
+}  // namespace
+
+Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
+                  OptionalRef<const Text> bodyText, OptionalRef<Text> sendCookies,
+                  OptionalRef<Text> receivedCookies, OptionalRef<const Text> extraHeaders,
+                  OptionalRef<Text> responseHeaders, Given<bool> noRedirect,
+                  OptionalRef<Bytes> bodyBytes, OptionalRef<const Text> proxy,
+                  Given<bool> mergeCookies, Given<bool> completeHeaders,
+                  Given<bool> normalizeHeaderNames, Given<bool> socksProxy) {
+    Text headers = extraHeaders.value();
+    if (normalizeHeaderNames.valueOr(true)) headers = NormalizeHeaderNames(headers);
+    int methodNumber = method.value();
+    if (methodNumber < kMethodGet || methodNumber > kMethodConnect) methodNumber = kMethodGet;
+    const bool https =
+        text::ToLower(std::string_view(targetUrl).substr(0, kHttpsPrefix.size())) == kHttpsPrefix;
+    const Text agent = userAgentFrom(headers);
+
+    Text localResponseHeaders;
+    Text& rawHeaders = responseHeaders.given() ? responseHeaders.get() : localResponseHeaders;
+    Bytes body;
+    {
+        const Text proxyAddress = proxy.value();
+        uint32_t accessType = wininet::kOpenTypeDirect;
+        Text proxyName;
+        const char* proxyBypass = nullptr;
+        if (!proxyAddress.empty()) {
+            accessType = wininet::kOpenTypeProxy;
+            proxyBypass = "";
+            if (socksProxy.value()) {
+                proxyName = "SOCKS=" + proxyAddress;
+            } else if (https) {
+                proxyName = proxyAddress;
+            } else {
+                proxyName = "http=" + proxyAddress;
+            }
+        }
+        const OwnedHandle internet(
+            api, api.open(agent.c_str(), accessType, orNull(proxyName), proxyBypass, 0));
+        if (!internet) return {};
+
+        // The port parameter is 16 bits: a larger number would silently reach another port.
+        const int64_t port = UrlPort(targetUrl);
+        if (port < 0 || port > kHighestPort) return {};
+        const Text host = UrlHost(targetUrl, false);
+        const OwnedHandle connection(
+            api, api.connect(internet.get(), host.c_str(), static_cast<uint16_t>(port), nullptr,
+                             nullptr, wininet::kServiceHttp, 0, 0));
+        if (!connection) return {};
+
+        uint32_t flags = wininet::kFlagReload | wininet::kFlagNeedFile;
+        if (sendCookies.given()) flags |= wininet::kFlagNoCookies;
+        if (noRedirect.value()) flags |= wininet::kFlagNoAutoRedirect;
+        flags |= https ? wininet::kFlagSecure : wininet::kFlagIgnoreRedirectToHttps;
+        const Text path = UrlPath(targetUrl);
+        const OwnedHandle request(
+            api, api.openRequest(connection.get(), kMethodNames[static_cast<size_t>(methodNumber)],
+                                 path.c_str(), kHttpVersion, nullptr, nullptr, flags, 0));
+        if (!request) return {};
+
+        const uint32_t securityFlags = wininet::kIgnoreCertificateProblems;
+        api.setOption(request.get(), wininet::kOptionSecurityFlags, &securityFlags,
+                      sizeof securityFlags);
+
+        if (completeHeaders.valueOr(true)) {
+            completeStandardHeaders(headers, targetUrl, methodNumber == kMethodPost);
+        }
+        const Text cookies = sendCookies.value();
+        if (!cookies.empty()) {
+            appendLine(headers,
+                       FindExact(cookies, "Cookie:") != -1 ? cookies : "Cookie: " + cookies);
+        }
+        // The counts are 32 bits; what cannot be described whole is not sent cut short.
+        if (!fitsCallCount(headers.size())) return {};
+        const auto headersLength = static_cast<uint32_t>(headers.size());
+        if (methodNumber == kMethodGet) {
+            api.sendRequest(request.get(), orNull(headers), headersLength, nullptr, 0);
+        } else {
+            Bytes localBodyBytes;
+            Bytes& payload = bodyBytes.given() ? bodyBytes.get() : localBodyBytes;
+            if (payload.empty()) payload = bodyText.value();
+            if (!fitsCallCount(payload.size())) return {};
+            api.sendRequest(request.get(), orNull(headers), headersLength,
+                            payload.empty() ? nullptr : payload.data(),
+                            static_cast<uint32_t>(payload.size()));
+        }
+
+        body = readBody(api, request.get());
+        rawHeaders = queryRawHeaders(api, request.get());
+    }
+
+    Text localReceivedCookies;
+    Text& received = receivedCookies.given() ? receivedCookies.get() : localReceivedCookies;
+    received = cookiesSetBy(rawHeaders);
+    if (mergeCookies.valueOr(true) && sendCookies.given()) {
+        received = MergeCookies(sendCookies.get(), received);
+    }
+    return body;
+}
+
+Text HttpGetText(InternetApi& api, const Text& address) {
+    return text::TextFromBytes(HttpRequest(api, address));
+}
+
+}  // namespace pagorin::fetch

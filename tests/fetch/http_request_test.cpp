@@ -1,0 +1,821 @@
+// HttpRequest against a recording stand-in for the system Internet calls: every call in
+// order with its exact arguments, the header text and body sent, the read loop and its
+// limit, the header buffer, the handles closed on every path, and the cookies.
+#include "fetch/http_request.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pagorin::fetch {
+namespace {
+
+using namespace std::string_literals;
+using Calls = std::vector<std::string>;
+
+const std::string kAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
+
+// CR, LF and NUL written out, so an expected call reads on one line.
+std::string shown(std::string_view bytes) {
+    std::string out;
+    for (char byte : bytes) {
+        if (byte == '\r') {
+            out += "\\r";
+        } else if (byte == '\n') {
+            out += "\\n";
+        } else if (byte == '\0') {
+            out += "\\0";
+        } else {
+            out += byte;
+        }
+    }
+    return out;
+}
+
+std::string quoted(const char* text) {
+    return text == nullptr ? "null" : "\"" + shown(text) + "\"";
+}
+
+std::string hex(uint32_t value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%X", value);
+    return buffer;
+}
+
+// Stands in for the Internet library: logs each call as text, hands out three
+// recognisable handles and plays back a scripted response.
+class RecordingInternet final : public InternetApi {
+public:
+    // The script.
+    bool openFails = false;
+    bool connectFails = false;
+    bool openRequestFails = false;
+    std::deque<std::string> chunks;  // one per read; a read past the last reports 0
+    // Fills the buffer and returns the count to report, instead of `chunks`.
+    std::function<uint32_t(char* buffer, uint32_t size)> reader;
+    bool readFails = false;
+    std::optional<std::string> headerReply = "HTTP/1.1 200 OK\r\n\r\n"s;  // nothing: the call fails
+
+    // What was seen.
+    Calls calls;
+    std::string sentHeaders;  // up to the zero that ends the C text
+    std::string sentBody;     // the given count of bytes
+    size_t reads = 0;
+    bool readBuffersZeroed = true;
+    std::string headerBufferOnEntry;
+
+    InternetHandle open(const char* agent, uint32_t accessType, const char* proxy,
+                        const char* proxyBypass, uint32_t flags) override {
+        calls.push_back("open(" + quoted(agent) + ", " + std::to_string(accessType) + ", " +
+                        quoted(proxy) + ", " + quoted(proxyBypass) + ", " + hex(flags) + ")");
+        return openFails ? nullptr : &internet_;
+    }
+    InternetHandle connect(InternetHandle internet, const char* serverName, uint16_t port,
+                           const char* userName, const char* password, uint32_t service,
+                           uint32_t flags, uintptr_t context) override {
+        calls.push_back("connect(" + name(internet) + ", " + quoted(serverName) + ", " +
+                        std::to_string(port) + ", " + quoted(userName) + ", " + quoted(password) +
+                        ", " + std::to_string(service) + ", " + hex(flags) + ", " +
+                        std::to_string(context) + ")");
+        return connectFails ? nullptr : &connection_;
+    }
+    InternetHandle openRequest(InternetHandle connection, const char* verb, const char* objectName,
+                               const char* version, const char* referrer,
+                               const char* const* acceptTypes, uint32_t flags,
+                               uintptr_t context) override {
+        calls.push_back("openRequest(" + name(connection) + ", " + quoted(verb) + ", " +
+                        quoted(objectName) + ", " + quoted(version) + ", " + quoted(referrer) +
+                        ", " + (acceptTypes == nullptr ? "null" : "list") + ", " + hex(flags) +
+                        ", " + std::to_string(context) + ")");
+        return openRequestFails ? nullptr : &request_;
+    }
+    bool setOption(InternetHandle handle, uint32_t option, const void* buffer,
+                   uint32_t length) override {
+        uint32_t value = 0;
+        if (buffer != nullptr && length == sizeof value) std::memcpy(&value, buffer, sizeof value);
+        calls.push_back("setOption(" + name(handle) + ", " + std::to_string(option) + ", " +
+                        hex(value) + ", " + std::to_string(length) + ")");
+        return true;
+    }
+    bool sendRequest(InternetHandle request, const char* headers, uint32_t headersLength,
+                     const void* optional, uint32_t optionalLength) override {
+        sentHeaders = headers == nullptr ? "" : headers;
+        sentBody = optional == nullptr
+                       ? ""
+                       : std::string(static_cast<const char*>(optional), optionalLength);
+        calls.push_back("sendRequest(" + name(request) + ", " + quoted(headers) + ", " +
+                        std::to_string(headersLength) + ", " +
+                        (optional == nullptr ? "null" : "\"" + shown(sentBody) + "\"") + ", " +
+                        std::to_string(optionalLength) + ")");
+        return true;
+    }
+    bool readFile(InternetHandle file, void* buffer, uint32_t bytesToRead,
+                  uint32_t* bytesRead) override {
+        ++reads;
+        auto* bytes = static_cast<char*>(buffer);
+        for (uint32_t i = 0; i < bytesToRead; ++i) readBuffersZeroed &= bytes[i] == 0;
+        if (reader) {
+            *bytesRead = reader(bytes, bytesToRead);
+            return true;
+        }
+        calls.push_back("readFile(" + name(file) + ", " + std::to_string(bytesToRead) + ")");
+        if (readFails) return false;  // and leaves the count as it found it
+        if (chunks.empty()) {
+            *bytesRead = 0;
+            return true;
+        }
+        const std::string chunk = chunks.front();
+        chunks.pop_front();
+        std::memcpy(bytes, chunk.data(), std::min<size_t>(chunk.size(), bytesToRead));
+        *bytesRead = static_cast<uint32_t>(chunk.size());
+        return true;
+    }
+    bool queryInfo(InternetHandle request, uint32_t infoLevel, void* buffer, uint32_t* length,
+                   uint32_t* index) override {
+        calls.push_back("queryInfo(" + name(request) + ", " + std::to_string(infoLevel) + ", " +
+                        std::to_string(*length) + ", " + (index == nullptr ? "null" : "index") +
+                        ")");
+        headerBufferOnEntry.assign(static_cast<const char*>(buffer), *length);
+        if (!headerReply) return false;
+        if (headerReply->size() + 1 > *length) return false;
+        std::memcpy(buffer, headerReply->c_str(), headerReply->size() + 1);
+        *length = static_cast<uint32_t>(headerReply->size());
+        return true;
+    }
+    bool closeHandle(InternetHandle handle) override {
+        calls.push_back("close(" + name(handle) + ")");
+        return true;
+    }
+
+private:
+    std::string name(InternetHandle handle) const {
+        if (handle == &internet_) return "internet";
+        if (handle == &connection_) return "connection";
+        if (handle == &request_) return "request";
+        return handle == nullptr ? "null" : "unknown";
+    }
+
+    char internet_ = 0;
+    char connection_ = 0;
+    char request_ = 0;
+};
+
+// The calls of a complete exchange whose body takes `readCalls` reads.
+Calls exchangeCalls(const std::string& agent, const std::string& host, int port,
+                    const std::string& verb, const std::string& path, uint32_t flags,
+                    const std::string& sendLine, int readCalls = 1) {
+    Calls calls = {
+        "open(\"" + agent + "\", 1, null, null, 0x0)",
+        "connect(internet, \"" + host + "\", " + std::to_string(port) + ", null, null, 3, 0x0, 0)",
+        "openRequest(connection, \"" + verb + "\", \"" + path + "\", \"HTTP/1.1\", null, null, " +
+            hex(flags) + ", 0)",
+        "setOption(request, 31, 0x1F380, 4)",
+        sendLine,
+    };
+    for (int i = 0; i < readCalls; ++i) calls.push_back("readFile(request, 1024)");
+    calls.push_back("queryInfo(request, 22, 5000, null)");
+    calls.push_back("close(request)");
+    calls.push_back("close(connection)");
+    calls.push_back("close(internet)");
+    return calls;
+}
+
+constexpr uint32_t kPlainFlags = 0x80004010;   // reload, need file, redirect to https allowed
+constexpr uint32_t kSecureFlags = 0x80800010;  // reload, need file, secure
+
+// ---- the whole exchange ----
+
+TEST(HttpRequest, PlainGetMakesEveryCallInOrderWithExactArguments) {
+    RecordingInternet api;
+    api.chunks = {"hello ", "world"};
+    const Bytes body = HttpRequest(api, "http://Example.com/a?b=1");
+    EXPECT_EQ(body, "hello world");
+    const std::string headers =
+        "Accept: */*\r\nReferer: http://Example.com/a?b=1\r\nAccept-Language: zh-cn";
+    EXPECT_EQ(api.calls,
+              exchangeCalls(kAgent, "example.com", 80, "GET", "/a?b=1", kPlainFlags,
+                            "sendRequest(request, \"" + shown(headers) + "\", 70, null, 0)", 3));
+    EXPECT_EQ(api.sentHeaders, headers);
+    EXPECT_TRUE(api.readBuffersZeroed);
+}
+
+TEST(HttpRequest, AddressWithoutSchemeIsPlainHttpOnPort80) {
+    RecordingInternet api;
+    HttpRequest(api, "host.test");
+    ASSERT_GE(api.calls.size(), 3u);
+    EXPECT_EQ(api.calls[1], "connect(internet, \"host.test\", 80, null, null, 3, 0x0, 0)");
+    EXPECT_EQ(api.calls[2],
+              "openRequest(connection, \"GET\", \"/\", \"HTTP/1.1\", null, null, 0x80004010, 0)");
+    EXPECT_EQ(api.sentHeaders, "Accept: */*\r\nReferer: host.test\r\nAccept-Language: zh-cn");
+}
+
+TEST(HttpRequest, HttpsIsRecognisedInAnyLetterCaseAndSetsTheSecureFlag) {
+    for (const Text address : {"https://srv/x", "HTTPS://srv/x", "hTtPs://srv/x"}) {
+        RecordingInternet api;
+        HttpRequest(api, address);
+        ASSERT_GE(api.calls.size(), 3u) << address;
+        EXPECT_EQ(api.calls[1], "connect(internet, \"srv\", 443, null, null, 3, 0x0, 0)")
+            << address;
+        EXPECT_EQ(api.calls[2],
+                  "openRequest(connection, \"GET\", \"/x\", \"HTTP/1.1\", null, "
+                  "null, " +
+                      hex(kSecureFlags) + ", 0)")
+            << address;
+    }
+    // Not at the very start, or not the whole prefix: plain HTTP.
+    for (const Text address : {" https://h/x", "https:/h/x", "http://h/https://"}) {
+        RecordingInternet api;
+        HttpRequest(api, address);
+        ASSERT_GE(api.calls.size(), 3u) << address;
+        EXPECT_NE(api.calls[2].find(hex(kPlainFlags)), std::string::npos) << api.calls[2];
+    }
+}
+
+TEST(HttpRequest, ExplicitPortsAreUsedAndHttpsOnAnotherPortStaysSecure) {
+    RecordingInternet api;
+    HttpRequest(api, "https://h:8443/p");
+    ASSERT_GE(api.calls.size(), 3u);
+    EXPECT_EQ(api.calls[1], "connect(internet, \"h\", 8443, null, null, 3, 0x0, 0)");
+    EXPECT_NE(api.calls[2].find(hex(kSecureFlags)), std::string::npos);
+}
+
+TEST(HttpRequest, MethodNumbersAndOutOfRangeNumbersMeaningGet) {
+    const char* names[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE", "CONNECT"};
+    for (int number = 0; number < 8; ++number) {
+        RecordingInternet api;
+        HttpRequest(api, "h/", number);
+        ASSERT_GE(api.calls.size(), 3u);
+        EXPECT_NE(api.calls[2].find("\"" + std::string(names[number]) + "\""), std::string::npos)
+            << api.calls[2];
+    }
+    for (int number : {-1, 8, 9, 1000, INT32_MIN, INT32_MAX}) {
+        RecordingInternet api;
+        Text body = "x=1";
+        HttpRequest(api, "h/", number, body);
+        ASSERT_GE(api.calls.size(), 5u);
+        EXPECT_NE(api.calls[2].find("\"GET\""), std::string::npos) << number;
+        // Treated as GET in full: no body, no form content type.
+        EXPECT_EQ(api.calls[4],
+                  "sendRequest(request, \"Accept: */*\\r\\nReferer: h/\\r\\n"
+                  "Accept-Language: zh-cn\", 48, null, 0)")
+            << number;
+    }
+}
+
+// ---- proxies ----
+
+TEST(HttpRequest, ProxyKindsGiveTheirOwnOpenArguments) {
+    struct Case {
+        std::string address;
+        std::string proxy;
+        Given<bool> socks;
+        std::string open;
+    };
+    const Case cases[] = {
+        {"http://h/", "", {}, "open(\"" + kAgent + "\", 1, null, null, 0x0)"},
+        {"http://h/", "", true, "open(\"" + kAgent + "\", 1, null, null, 0x0)"},
+        {"http://h/", "p:8080", {}, "open(\"" + kAgent + "\", 3, \"http=p:8080\", \"\", 0x0)"},
+        {"http://h/", "p:8080", false, "open(\"" + kAgent + "\", 3, \"http=p:8080\", \"\", 0x0)"},
+        {"https://h/", "p:8080", {}, "open(\"" + kAgent + "\", 3, \"p:8080\", \"\", 0x0)"},
+        {"http://h/", "p:1080", true, "open(\"" + kAgent + "\", 3, \"SOCKS=p:1080\", \"\", 0x0)"},
+        {"https://h/", "p:1080", true, "open(\"" + kAgent + "\", 3, \"SOCKS=p:1080\", \"\", 0x0)"},
+    };
+    for (const Case& c : cases) {
+        RecordingInternet api;
+        const Text proxy = c.proxy;
+        HttpRequest(api, c.address, {}, {}, {}, {}, {}, {}, {}, {}, proxy, {}, {}, {}, c.socks);
+        ASSERT_FALSE(api.calls.empty());
+        EXPECT_EQ(api.calls[0], c.open) << c.address << " via " << c.proxy;
+    }
+}
+
+TEST(HttpRequest, ProxyNotGivenIsADirectConnection) {
+    RecordingInternet api;
+    HttpRequest(api, "http://h/", {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, true);
+    ASSERT_FALSE(api.calls.empty());
+    EXPECT_EQ(api.calls[0], "open(\"" + kAgent + "\", 1, null, null, 0x0)");
+}
+
+// ---- user agent ----
+
+Text agentFor(const Text& extraHeaders, Given<bool> normalize = {}) {
+    RecordingInternet api;
+    HttpRequest(api, "h/", {}, {}, {}, {}, extraHeaders, {}, {}, {}, {}, {}, {}, normalize);
+    const std::string& open = api.calls.at(0);
+    const size_t end = open.find("\", ");
+    return open.substr(6, end - 6);
+}
+
+TEST(HttpRequest, UserAgentLineSetsTheAgentAndStaysAmongTheHeaders) {
+    EXPECT_EQ(agentFor("User-Agent:  Pager/2.0 \r\nX-A: 1"), "Pager/2.0");
+    EXPECT_EQ(agentFor("X-A: 1\r\nUser-Agent: Last"), "Last");
+    EXPECT_EQ(agentFor("user-agent: lower\r\nx-b: 2"), "lower");  // names normalised first
+    EXPECT_EQ(agentFor("User-Agent: \xA1\xA1wide\xA1\xA1"), "wide");
+    EXPECT_EQ(agentFor("X-A: 1"), kAgent);
+    EXPECT_EQ(agentFor(""), kAgent);
+
+    RecordingInternet api;
+    const Text extra = "User-Agent: Pager/2.0";
+    HttpRequest(api, "h/", {}, {}, {}, {}, extra);
+    EXPECT_EQ(api.sentHeaders,
+              "User-Agent: Pager/2.0\r\nAccept: */*\r\nReferer: h/\r\nAccept-Language: zh-cn");
+}
+
+TEST(HttpRequest, UserAgentFoundOnlyIgnoringCaseFallsBackToTheTextAfterTheFirstColon) {
+    // Not normalised, the exact marker is missing: the value after the first ":" of all
+    // the lines is taken as it is.
+    EXPECT_EQ(agentFor("X-A: 1\r\nuser-agent: lower", false), "1\\r\\nuser-agent: lower");
+    // An empty value falls back the same way.
+    EXPECT_EQ(agentFor("User-Agent:   \r\nX-B: 2"), "\\r\\nX-B: 2");
+}
+
+// ---- request headers ----
+
+Text headersSent(const Text& address, Given<int> method, OptionalRef<const Text> extra,
+                 Given<bool> complete = {}, Given<bool> normalize = {}) {
+    RecordingInternet api;
+    HttpRequest(api, address, method, {}, {}, {}, extra, {}, {}, {}, {}, {}, complete, normalize);
+    return api.sentHeaders;
+}
+
+TEST(HttpRequest, StandardHeadersFillOnlyWhatIsMissing) {
+    const Text none;
+    EXPECT_EQ(headersSent("h/p", {}, none),
+              "Accept: */*\r\nReferer: h/p\r\nAccept-Language: zh-cn");
+    EXPECT_EQ(headersSent("h/p", 1, none),
+              "Accept: */*\r\nReferer: h/p\r\nAccept-Language: "
+              "zh-cn\r\nContent-Type: application/x-www-form-urlencoded");
+    const Text accept = "accept: text/html";
+    EXPECT_EQ(headersSent("h/p", {}, accept),
+              "Accept: text/html\r\nReferer: h/p\r\nAccept-Language: zh-cn");
+    const Text all = "ACCEPT: a\r\nREFERER: r\r\nACCEPT-LANGUAGE: en\r\nCONTENT-TYPE: t";
+    EXPECT_EQ(headersSent("h/p", 1, all, {}, false), all);
+    const Text someOther = "X-One: 1";
+    EXPECT_EQ(headersSent("h/p", {}, someOther),
+              "X-One: 1\r\nAccept: */*\r\nReferer: h/p\r\nAccept-Language: zh-cn");
+    // Content-Type is only for POST.
+    const Text type = "Content-Type: text/plain";
+    EXPECT_EQ(headersSent("h/p", 3, none), "Accept: */*\r\nReferer: h/p\r\nAccept-Language: zh-cn");
+    EXPECT_EQ(headersSent("h/p", 1, type),
+              "Content-Type: text/plain\r\nAccept: */*\r\nReferer: h/p\r\nAccept-Language: zh-cn");
+}
+
+TEST(HttpRequest, HeaderPresenceIsATextSearchAnywhereInTheLines) {
+    // "X-Accept:" holds "Accept:", so no Accept line is added: the rule is a plain search.
+    const Text lookalike = "X-Accept: 1";
+    EXPECT_EQ(headersSent("h/", {}, lookalike),
+              "X-Accept: 1\r\nReferer: h/\r\nAccept-Language: zh-cn");
+    // "Accept-Language:" does not hold "Accept:".
+    const Text language = "Accept-Language: en";
+    EXPECT_EQ(headersSent("h/", {}, language), "Accept-Language: en\r\nAccept: */*\r\nReferer: h/");
+}
+
+TEST(HttpRequest, WithoutCompletionOnlyTheCallersLinesAreSent) {
+    const Text extra = "x-one: 1\r\nx-two: 2";
+    EXPECT_EQ(headersSent("h/", 1, extra, false), "X-One: 1\r\nX-Two: 2");
+    RecordingInternet api;
+    HttpRequest(api, "h/", {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, false);
+    ASSERT_GE(api.calls.size(), 5u);
+    EXPECT_EQ(api.calls[4], "sendRequest(request, null, 0, null, 0)");
+}
+
+TEST(HttpRequest, HeaderNamesAreNormalisedUnlessTurnedOff) {
+    const Text extra = "x-my-header: Value-here\r\n\r\nno colon\r\nCONTENT-type: a";
+    EXPECT_EQ(headersSent("h/", {}, extra, false), "X-My-Header: Value-here\r\nCONTENT-Type: a");
+    EXPECT_EQ(headersSent("h/", {}, extra, false, false), extra);
+    EXPECT_EQ(headersSent("h/", {}, extra, false, true),
+              "X-My-Header: Value-here\r\nCONTENT-Type: a");
+}
+
+TEST(HttpRequest, ExtraHeadersAreReadNotWritten) {
+    RecordingInternet api;
+    const Text extra = "x-a: 1";
+    Text copy = extra;
+    HttpRequest(api, "h/", {}, {}, {}, {}, copy);
+    EXPECT_EQ(copy, extra);
+}
+
+// ---- cookies sent ----
+
+TEST(HttpRequest, CookiesGivenAtAllKeepTheSystemCookieStoreOut) {
+    RecordingInternet api;
+    Text empty;
+    HttpRequest(api, "h/", {}, {}, empty);
+    ASSERT_GE(api.calls.size(), 3u);
+    EXPECT_NE(api.calls[2].find(hex(kPlainFlags | 0x80000)), std::string::npos) << api.calls[2];
+    EXPECT_EQ(api.sentHeaders, "Accept: */*\r\nReferer: h/\r\nAccept-Language: zh-cn");
+}
+
+TEST(HttpRequest, CookiesAreSentAsACookieLine) {
+    RecordingInternet api;
+    Text cookies = "a=1; b=2";
+    HttpRequest(api, "h/", {}, {}, cookies);
+    EXPECT_EQ(api.sentHeaders,
+              "Accept: */*\r\nReferer: h/\r\nAccept-Language: zh-cn\r\nCookie: a=1; b=2");
+
+    RecordingInternet withLine;
+    Text line = "Cookie: a=1";
+    HttpRequest(withLine, "h/", {}, {}, line);
+    EXPECT_EQ(withLine.sentHeaders,
+              "Accept: */*\r\nReferer: h/\r\nAccept-Language: zh-cn\r\nCookie: a=1");
+
+    // The "Cookie:" test is exact: another letter case is taken for plain cookies.
+    RecordingInternet lower;
+    Text lowerLine = "cookie: a=1";
+    HttpRequest(lower, "h/", {}, {}, lowerLine);
+    EXPECT_EQ(lower.sentHeaders,
+              "Accept: */*\r\nReferer: h/\r\nAccept-Language: zh-cn\r\nCookie: cookie: a=1");
+}
+
+TEST(HttpRequest, CookieLineFollowsEvenWhenNothingElseIsSent) {
+    RecordingInternet api;
+    Text cookies = "a=1";
+    HttpRequest(api, "h/", {}, {}, cookies, {}, {}, {}, {}, {}, {}, {}, false);
+    EXPECT_EQ(api.sentHeaders, "\r\nCookie: a=1");
+    ASSERT_GE(api.calls.size(), 5u);
+    EXPECT_EQ(api.calls[4], "sendRequest(request, \"\\r\\nCookie: a=1\", 13, null, 0)");
+}
+
+// ---- redirects ----
+
+TEST(HttpRequest, NoRedirectAddsItsFlagOnlyWhenTrue) {
+    for (const auto& [noRedirect, flags] :
+         {std::pair{Given<bool>(true), kPlainFlags | 0x200000},
+          std::pair{Given<bool>(false), kPlainFlags}, std::pair{Given<bool>(), kPlainFlags}}) {
+        RecordingInternet api;
+        HttpRequest(api, "h/", {}, {}, {}, {}, {}, {}, noRedirect);
+        ASSERT_GE(api.calls.size(), 3u);
+        EXPECT_NE(api.calls[2].find(", " + hex(flags) + ", 0)"), std::string::npos) << api.calls[2];
+    }
+    RecordingInternet secure;
+    Text cookies;
+    HttpRequest(secure, "https://h/", {}, {}, cookies, {}, {}, {}, true);
+    EXPECT_NE(secure.calls.at(2).find(hex(0x80000000 | 0x10 | 0x80000 | 0x200000 | 0x800000)),
+              std::string::npos)
+        << secure.calls[2];
+}
+
+// ---- request body ----
+
+TEST(HttpRequest, GetSendsNoBodyAndLeavesTheBodyVariables) {
+    RecordingInternet api;
+    const Text text = "t=1";
+    Bytes bytes;
+    HttpRequest(api, "h/", 0, text, {}, {}, {}, {}, {}, bytes);
+    EXPECT_TRUE(api.calls.at(4).ends_with(", null, 0)")) << api.calls[4];
+    EXPECT_EQ(bytes, "");
+
+    RecordingInternet withBytes;
+    Bytes given = "b=2";
+    HttpRequest(withBytes, "h/", {}, {}, {}, {}, {}, {}, {}, given);
+    EXPECT_TRUE(withBytes.calls.at(4).ends_with(", null, 0)")) << withBytes.calls[4];
+}
+
+TEST(HttpRequest, PostTextIsWrittenIntoAnEmptyBytesVariableAndSent) {
+    RecordingInternet api;
+    const Text text = "name=%D6%D0&x=1";
+    Bytes bytes;
+    HttpRequest(api, "h/form", 1, text, {}, {}, {}, {}, {}, bytes);
+    EXPECT_EQ(bytes, text);
+    EXPECT_EQ(api.sentBody, text);
+    EXPECT_TRUE(api.calls.at(4).ends_with(", \"name=%D6%D0&x=1\", 15)")) << api.calls[4];
+}
+
+TEST(HttpRequest, BytesWinOverTextAndMayHoldZeros) {
+    RecordingInternet api;
+    const Text text = "ignored";
+    Bytes bytes = "a\0b\xFF"s;
+    HttpRequest(api, "h/", 3, text, {}, {}, {}, {}, {}, bytes);
+    EXPECT_EQ(api.sentBody, "a\0b\xFF"s);
+    EXPECT_EQ(bytes, "a\0b\xFF"s);
+    EXPECT_NE(api.calls.at(4).find(", \"a\\0b\xFF\", 4)"), std::string::npos) << api.calls[4];
+}
+
+TEST(HttpRequest, BodyTextIsSentWithoutABytesVariable) {
+    RecordingInternet api;
+    const Text text = "payload";
+    HttpRequest(api, "h/", 5, text);
+    EXPECT_EQ(api.sentBody, "payload");
+    EXPECT_NE(api.calls.at(4).find(", \"payload\", 7)"), std::string::npos);
+}
+
+TEST(HttpRequest, EmptyBodyIsSentAsNoBody) {
+    RecordingInternet api;
+    Bytes bytes;
+    HttpRequest(api, "h/", 1, {}, {}, {}, {}, {}, {}, bytes);
+    EXPECT_TRUE(api.calls.at(4).ends_with(", null, 0)")) << api.calls[4];
+    EXPECT_EQ(bytes, "");
+}
+
+// ---- reading the body ----
+
+TEST(HttpRequest, ReadingStopsAtTheFirstEmptyReadAndKeepsEveryByte) {
+    RecordingInternet api;
+    api.chunks = {std::string(1024, 'a'), "\0\0"s, std::string(1, 'z'), "", "never read"};
+    const Bytes body = HttpRequest(api, "h/");
+    EXPECT_EQ(body, std::string(1024, 'a') + "\0\0z"s);
+    EXPECT_EQ(api.reads, 4u);
+    EXPECT_TRUE(api.readBuffersZeroed);  // each chunk starts zero-filled
+    EXPECT_EQ(api.chunks.size(), 1u);
+}
+
+TEST(HttpRequest, FailingReadEndsTheBody) {
+    RecordingInternet api;
+    api.readFails = true;
+    EXPECT_EQ(HttpRequest(api, "h/"), "");
+    EXPECT_EQ(api.reads, 1u);
+    EXPECT_EQ(api.calls.back(), "close(internet)");
+}
+
+TEST(HttpRequest, ACountBeyondTheChunkTakesOnlyTheChunk) {
+    RecordingInternet api;
+    int calls = 0;
+    api.reader = [&calls](char* buffer, uint32_t size) -> uint32_t {
+        if (calls++ > 0) return 0;
+        std::memset(buffer, 'q', size);
+        return 5000;
+    };
+    EXPECT_EQ(HttpRequest(api, "h/"), std::string(1024, 'q'));
+}
+
+TEST(HttpRequest, BodyStopsAtSixtyFourMebibytesWithFullChunks) {
+    RecordingInternet api;
+    // A little more than the limit is on offer, so reading past it shows as a longer body.
+    size_t served = 0;
+    api.reader = [&served](char* buffer, uint32_t size) -> uint32_t {
+        if (served >= kMaxBodySize + 8 * 1024) return 0;
+        std::memset(buffer, 'x', size);
+        served += size;
+        return size;
+    };
+    const Bytes body = HttpRequest(api, "h/");
+    EXPECT_EQ(body.size(), kMaxBodySize);
+    EXPECT_EQ(body.size(), 64u * 1024 * 1024);
+    EXPECT_EQ(api.reads, 65536u);  // not one read more once the limit is reached
+    EXPECT_EQ(body.find_first_not_of('x'), std::string::npos);
+    // The exchange still ends properly.
+    ASSERT_GE(api.calls.size(), 4u);
+    EXPECT_EQ(api.calls[api.calls.size() - 4], "queryInfo(request, 22, 5000, null)");
+    EXPECT_EQ(api.calls.back(), "close(internet)");
+}
+
+TEST(HttpRequest, BodyStopsAtSixtyFourMebibytesWithUnevenChunks) {
+    RecordingInternet api;
+    size_t served = 0;
+    api.reader = [&served](char* buffer, uint32_t) -> uint32_t {
+        if (served >= kMaxBodySize + 8 * 1000) return 0;
+        std::memset(buffer, 'y', 1000);
+        served += 1000;
+        return 1000;
+    };
+    const Bytes body = HttpRequest(api, "h/");
+    EXPECT_EQ(body.size(), kMaxBodySize);
+    EXPECT_EQ(api.reads, (kMaxBodySize + 999) / 1000);
+}
+
+TEST(HttpRequest, BodyJustBelowTheLimitIsReadToItsEnd) {
+    RecordingInternet api;
+    size_t served = 0;
+    api.reader = [&served](char* buffer, uint32_t size) -> uint32_t {
+        const size_t left = kMaxBodySize - 1 - served;
+        const auto count = static_cast<uint32_t>(std::min<size_t>(left, size));
+        std::memset(buffer, 'w', count);
+        served += count;
+        return count;
+    };
+    const Bytes body = HttpRequest(api, "h/");
+    EXPECT_EQ(body.size(), kMaxBodySize - 1);
+    EXPECT_EQ(api.reads, 65536u + 1);  // the last chunk is 1023 bytes, then the empty read
+}
+
+// ---- response headers ----
+
+TEST(HttpRequest, ResponseHeadersAreTheRawBlockUpToItsZero) {
+    RecordingInternet api;
+    api.headerReply = "HTTP/1.1 200 OK\r\nServer: t\r\n\r\n\0junk"s;
+    Text headers = "old";
+    HttpRequest(api, "h/", {}, {}, {}, {}, {}, headers);
+    EXPECT_EQ(headers, "HTTP/1.1 200 OK\r\nServer: t\r\n\r\n");
+    EXPECT_EQ(api.headerBufferOnEntry, std::string(5000, ' '));
+}
+
+TEST(HttpRequest, ResponseHeadersThatDoNotFitLeaveFiveThousandSpaces) {
+    RecordingInternet api;
+    api.headerReply = "HTTP/1.1 200 OK\r\nSet-Cookie: a=1\r\nX: " + std::string(4963, 'v');
+    ASSERT_EQ(api.headerReply->size(), 5000u);  // no room left for the zero
+    Text headers = "old";
+    Text received = "old";
+    EXPECT_EQ(HttpRequest(api, "h/", {}, {}, {}, received, {}, headers), "");
+    EXPECT_EQ(headers, std::string(5000, ' '));
+    EXPECT_EQ(received, "");
+}
+
+TEST(HttpRequest, ResponseHeadersOfExactlyTheBufferLessOneFit) {
+    RecordingInternet api;
+    api.headerReply = "HTTP/1.1 200 OK\r\nX: " + std::string(4999 - 20, 'v');
+    ASSERT_EQ(api.headerReply->size(), 4999u);
+    Text headers;
+    HttpRequest(api, "h/", {}, {}, {}, {}, {}, headers);
+    EXPECT_EQ(headers, *api.headerReply);
+}
+
+// ---- cookies received ----
+
+Text cookiesFrom(const std::string& rawHeaders) {
+    RecordingInternet api;
+    api.headerReply = rawHeaders;
+    Text received = "untouched";
+    HttpRequest(api, "h/", {}, {}, {}, received);
+    return received;
+}
+
+TEST(HttpRequest, SetCookieLinesGiveTheReceivedCookies) {
+    EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\nSet-Cookie: a=1; path=/\r\nX: y\r\n"
+                          "Set-Cookie: b=2\r\n\r\n"),
+              "a=1; b=2");
+    EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\n\r\n"), "");
+    EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\nSet-Cookie:  \xA1\xA1sp=1\xA1\xA1 \r\n"), "sp=1");
+    EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\nSet-Cookie: e=; Max-Age=0\r\n"), "e=");
+}
+
+TEST(HttpRequest, OnlyTheExactSetCookieNameCounts) {
+    EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\nset-cookie: a=1\r\nSET-COOKIE: b=2\r\n"
+                          "X-Set-Cookie: c=3\r\nSet-Cookie:d=4\r\nSet-Cookie2: e=5\r\n"
+                          "Set-Cookie: f=6\r\n"),
+              "f=6");
+}
+
+TEST(HttpRequest, CookieWithoutSemicolonLosesEverySetCookieMarker) {
+    EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\nSet-Cookie: a=set-cookie:b\r\n"), "a=b");
+    // With a ";" the value is cut between the first marker and the first ";".
+    EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\nSet-Cookie: a=Set-Cookie:b; c\r\n"),
+              "a=Set-Cookie:b");
+    // A value that is only a marker leaves an empty cookie, still separated.
+    EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\nSet-Cookie: Set-Cookie:\r\nSet-Cookie: z=1\r\n"),
+              "; z=1");
+}
+
+TEST(HttpRequest, ReceivedCookiesMergeIntoTheCookiesSent) {
+    RecordingInternet api;
+    api.headerReply = "HTTP/1.1 200 OK\r\nSet-Cookie: a=1; path=/\r\nSet-Cookie: b=2\r\n\r\n";
+    Text sent = "a=0; k=9";
+    Text received;
+    HttpRequest(api, "h/", {}, {}, sent, received);
+    EXPECT_EQ(received, "a=1; b=2; k=9");
+    EXPECT_EQ(sent, "a=1; b=2; k=9");  // the caller's list holds the merge too
+    EXPECT_EQ(api.sentHeaders,
+              "Accept: */*\r\nReferer: h/\r\nAccept-Language: zh-cn\r\nCookie: a=0; k=9");
+}
+
+TEST(HttpRequest, DeletedCookiesDropOutOfTheMerge) {
+    RecordingInternet api;
+    api.headerReply = "HTTP/1.1 200 OK\r\nSet-Cookie: k=deleted; expires=0\r\n\r\n";
+    Text sent = "k=9; m=1";
+    Text received;
+    HttpRequest(api, "h/", {}, {}, sent, received);
+    EXPECT_EQ(received, "m=1");
+}
+
+TEST(HttpRequest, EmptyCookiesGivenStillMerge) {
+    RecordingInternet api;
+    api.headerReply = "HTTP/1.1 200 OK\r\nSet-Cookie: a=1\r\n\r\n";
+    Text sent;
+    Text received;
+    HttpRequest(api, "h/", {}, {}, sent, received);
+    EXPECT_EQ(received, "a=1");
+    EXPECT_EQ(sent, "a=1");
+}
+
+TEST(HttpRequest, NoMergeWhenTurnedOffOrNoCookiesGiven) {
+    RecordingInternet off;
+    off.headerReply = "HTTP/1.1 200 OK\r\nSet-Cookie: a=1\r\n\r\n";
+    Text sent = "k=9";
+    Text received;
+    HttpRequest(off, "h/", {}, {}, sent, received, {}, {}, {}, {}, {}, false);
+    EXPECT_EQ(received, "a=1");
+    EXPECT_EQ(sent, "k=9");
+
+    RecordingInternet notGiven;
+    notGiven.headerReply = "HTTP/1.1 200 OK\r\nSet-Cookie: a=1\r\n\r\n";
+    Text alone;
+    HttpRequest(notGiven, "h/", {}, {}, {}, alone, {}, {}, {}, {}, {}, true);
+    EXPECT_EQ(alone, "a=1");
+}
+
+// ---- failures before sending ----
+
+struct Outputs {
+    Text sent = "s=1";
+    Text received = "before";
+    Text headers = "before";
+    Bytes bytes;
+};
+
+Bytes requestWith(RecordingInternet& api, const Text& address, Outputs& out) {
+    const Text text = "posted";
+    return HttpRequest(api, address, 1, text, out.sent, out.received, {}, out.headers, {},
+                       out.bytes);
+}
+
+void expectUntouched(const Outputs& out) {
+    EXPECT_EQ(out.sent, "s=1");
+    EXPECT_EQ(out.received, "before");
+    EXPECT_EQ(out.headers, "before");
+    EXPECT_EQ(out.bytes, "");
+}
+
+TEST(HttpRequest, InternetThatCannotOpenEndsAtOnce) {
+    RecordingInternet api;
+    api.openFails = true;
+    Outputs out;
+    EXPECT_EQ(requestWith(api, "h/", out), "");
+    EXPECT_EQ(api.calls, (Calls{"open(\"" + kAgent + "\", 1, null, null, 0x0)"}));
+    expectUntouched(out);
+}
+
+TEST(HttpRequest, ConnectionThatFailsClosesTheInternetHandle) {
+    RecordingInternet api;
+    api.connectFails = true;
+    Outputs out;
+    EXPECT_EQ(requestWith(api, "h:81/", out), "");
+    EXPECT_EQ(api.calls,
+              (Calls{"open(\"" + kAgent + "\", 1, null, null, 0x0)",
+                     "connect(internet, \"h\", 81, null, null, 3, 0x0, 0)", "close(internet)"}));
+    expectUntouched(out);
+}
+
+TEST(HttpRequest, RequestThatCannotOpenClosesConnectionThenInternet) {
+    RecordingInternet api;
+    api.openRequestFails = true;
+    Outputs out;
+    EXPECT_EQ(requestWith(api, "h/", out), "");
+    EXPECT_EQ(api.calls,
+              (Calls{"open(\"" + kAgent + "\", 1, null, null, 0x0)",
+                     "connect(internet, \"h\", 80, null, null, 3, 0x0, 0)",
+                     "openRequest(connection, \"POST\", \"/\", \"HTTP/1.1\", null, null, " +
+                         hex(kPlainFlags | 0x80000) + ", 0)",
+                     "close(connection)", "close(internet)"}));
+    expectUntouched(out);
+}
+
+TEST(HttpRequest, PortOutsideSixteenBitsIsAFailedConnection) {
+    for (const Text address :
+         {"http://h:99999/", "http://h:65536/", "http://h:-1/", "https://h:4294967376/"}) {
+        RecordingInternet api;
+        Outputs out;
+        EXPECT_EQ(requestWith(api, address, out), "") << address;
+        EXPECT_EQ(api.calls,
+                  (Calls{"open(\"" + kAgent + "\", 1, null, null, 0x0)", "close(internet)"}))
+            << address;
+        expectUntouched(out);
+    }
+}
+
+TEST(HttpRequest, PortsAtTheEdgesOfTheRangeAreUsed) {
+    RecordingInternet high;
+    HttpRequest(high, "http://h:65535/");
+    EXPECT_EQ(high.calls.at(1), "connect(internet, \"h\", 65535, null, null, 3, 0x0, 0)");
+    RecordingInternet zero;
+    HttpRequest(zero, "http://h:0/");
+    EXPECT_EQ(zero.calls.at(1), "connect(internet, \"h\", 0, null, null, 3, 0x0, 0)");
+}
+
+TEST(HttpRequest, CompleteExchangeWritesEveryOutput) {
+    RecordingInternet api;
+    api.chunks = {"ok"};
+    api.headerReply = "HTTP/1.1 201 Created\r\nSet-Cookie: n=1\r\n\r\n"s;
+    Outputs out;
+    EXPECT_EQ(requestWith(api, "h/", out), "ok");
+    EXPECT_EQ(out.bytes, "posted");
+    EXPECT_EQ(out.headers, "HTTP/1.1 201 Created\r\nSet-Cookie: n=1\r\n\r\n");
+    EXPECT_EQ(out.received, "n=1; s=1");
+    EXPECT_EQ(out.sent, "n=1; s=1");
+}
+
+// ---- the plain text fetch ----
+
+TEST(HttpGetText, IsAPlainGetCutAtTheFirstZero) {
+    RecordingInternet api;
+    api.chunks = {"<p>page\0after"s, "more"};
+    EXPECT_EQ(HttpGetText(api, "http://srv/page"), "<p>page");
+    EXPECT_EQ(api.calls,
+              exchangeCalls(kAgent, "srv", 80, "GET", "/page", kPlainFlags,
+                            "sendRequest(request, \"Accept: */*\\r\\nReferer: "
+                            "http://srv/page\\r\\nAccept-Language: zh-cn\", 61, null, 0)",
+                            3));
+}
+
+#if !defined(_WIN32)
+TEST(HttpGetText, HasNoNetworkInTheNativeBuild) {
+    EXPECT_EQ(HttpGetText("http://127.0.0.1:9/"), "");
+    EXPECT_EQ(DefaultInternetApi().open("a", 1, nullptr, nullptr, 0), nullptr);
+}
+#endif
+
+}  // namespace
+}  // namespace pagorin::fetch
