@@ -7,6 +7,7 @@
 #include <array>
 #include <limits>
 #include <string_view>
+#include <vector>
 
 #include "fetch/url_cookie.h"
 
@@ -119,15 +120,31 @@ Text removeIgnoringCase(std::string_view text, std::string_view marker) {
 }
 
 // "name=value" of every "Set-Cookie: " line, joined by "; ".
+// The header lines as the server sent them: cut at every CR LF byte pair. Headers are
+// bytes on the wire, not GBK text, so a value ending in a byte of 0x80 or more must not
+// join its line to the next one.
+std::vector<std::string_view> headerLines(std::string_view rawHeaders) {
+    std::vector<std::string_view> lines;
+    while (!rawHeaders.empty()) {
+        const size_t end = rawHeaders.find(kCrLf);
+        lines.push_back(rawHeaders.substr(0, end));
+        if (end == std::string_view::npos) break;
+        rawHeaders.remove_prefix(end + kCrLf.size());
+    }
+    return lines;
+}
+
 Text cookiesSetBy(std::string_view rawHeaders) {
     Text cookies;
-    for (const Text& line : text::SplitText(rawHeaders, kCrLf)) {
+    for (const std::string_view line : headerLines(rawHeaders)) {
         if (TextBefore(line, ": ") != kSetCookie) continue;
-        if (FindExact(line, ";") != -1) {
-            cookies += text::Trim(TextBetween(line, kSetCookieMarker, ";"));
-        } else {
-            cookies += text::Trim(removeIgnoringCase(line, kSetCookieMarker));
-        }
+        Text cookie = FindExact(line, ";") != -1
+                          ? text::Trim(TextBetween(line, kSetCookieMarker, ";"))
+                          : text::Trim(removeIgnoringCase(line, kSetCookieMarker));
+        // A lone CR or LF would end the Cookie line of a later request and start a header
+        // of the server's choosing there.
+        std::erase_if(cookie, [](char c) { return c == '\r' || c == '\n'; });
+        cookies += cookie;
         cookies += "; ";
     }
     cookies.resize(cookies.size() - std::min<size_t>(2, cookies.size()));

@@ -643,6 +643,15 @@ TEST(HttpRequest, SetCookieLinesGiveTheReceivedCookies) {
     EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\nSet-Cookie: e=; Max-Age=0\r\n"), "e=");
 }
 
+TEST(HttpRequest, ACookieNeverCarriesALineBreakIntoTheNextRequest) {
+    // A value ending in a byte of 0x80 or more must not join the next header line to it,
+    // or a server could add a header line of its choosing to the next request.
+    EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\nSet-Cookie: a=\xB0\r\nX-Next: y\r\n"
+                          "Set-Cookie: b=2\r\n"),
+              "a=\xB0; b=2");
+    EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\nSet-Cookie: c=1\rX: 2\r\n"), "c=1X: 2");
+}
+
 TEST(HttpRequest, OnlyTheExactSetCookieNameCounts) {
     EXPECT_EQ(cookiesFrom("HTTP/1.1 200 OK\r\nset-cookie: a=1\r\nSET-COOKIE: b=2\r\n"
                           "X-Set-Cookie: c=3\r\nSet-Cookie:d=4\r\nSet-Cookie2: e=5\r\n"
