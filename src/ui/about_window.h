@@ -1,0 +1,73 @@
+// The about window: what the program does, its version and licence, and a picture
+// decoded from the program's resources.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+#include "platform/win32/unique_resource.h"
+#include "ui/entry_dialog.h"
+#include "ui/layout.h"
+
+namespace pagorin::ui {
+
+inline constexpr int kAboutWidth = 420;  // outer size, pixels at 96 DPI
+inline constexpr int kAboutHeight = 468;
+inline constexpr COLORREF kAboutEditBackground = RGB(236, 236, 236);
+
+enum AboutControlId : int {
+    kIdAboutDescriptionGroup = 3101,
+    kIdAboutDescription,
+    kIdAboutInformationGroup,
+    kIdAboutInformation,
+    kIdAboutPictureGroup,
+    kIdAboutPicture,
+    kIdAboutOk = IDOK,  // Enter on the focused button, through the dialog manager
+};
+
+// The controls of the about window, at 96 DPI.
+std::span<const ControlSpec> AboutWindowLayout();
+
+using UniqueBitmap = platform::UniqueResource<platform::GdiObjectTraits<HBITMAP>>;
+
+// A 32-bit top-down DIB section with premultiplied alpha.
+struct Picture {
+    UniqueBitmap bitmap;
+    int width = 0;
+    int height = 0;
+};
+
+// Decodes image file bytes (PNG and the other formats the imaging component knows),
+// scaled to the largest size within maxWidth x maxHeight that keeps the proportions.
+// Empty when the bytes do not decode. COM is initialised on the calling thread for the
+// time it takes, unless it already is.
+Picture DecodePicture(std::span<const BYTE> bytes, int maxWidth, int maxHeight);
+
+// The bytes of one of the program's RCDATA resources; empty when there is none.
+std::span<const BYTE> ResourceBytes(int id);
+
+class AboutWindow : public ModalWindow {
+public:
+    AboutWindow() = default;
+    ~AboutWindow() override;
+
+    // Opens a fresh window centred on the screen over `owner` (may be null) and returns
+    // when it has closed.
+    void run(HWND owner);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool createControls();
+    void drawPicture(const DRAWITEMSTRUCT& item) const;
+    HWND control(int id) const { return GetDlgItem(hwnd(), id); }
+
+    Scale scale_ = Scale(96);
+    platform::UniqueFont font_;
+    platform::UniqueBrush editBrush_;
+    Picture picture_;
+};
+
+}  // namespace pagorin::ui

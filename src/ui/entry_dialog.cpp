@@ -1,0 +1,343 @@
+// The add and modify dialogs: layout, fields in and out, the save and the modal run.
+#include "ui/entry_dialog.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <array>
+#include <string>
+#include <utility>
+
+#include "platform/win32/wide_text.h"
+#include "ui/resources/resource_ids.h"
+
+namespace pagorin::ui {
+namespace {
+
+constexpr DWORD kEditStyle = ES_AUTOHSCROLL | WS_TABSTOP;
+// The first radio of each box starts a dialog-manager group, so turning a radio on
+// turns off exactly the other radios of its box.
+constexpr DWORD kFirstRadioStyle = BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP;
+constexpr DWORD kRadioStyle = BS_AUTORADIOBUTTON;
+constexpr DWORD kGroupStyle = BS_GROUPBOX;
+
+// The modify dialog differs only in its interval field: left-aligned and 2 px taller.
+constexpr std::array<ControlSpec, 17> MakeLayout(EntryDialogKind kind) {
+    const bool modify = kind == EntryDialogKind::kModify;
+    return {{
+        {"分组框1", WC_BUTTONW, kIdEntryFrame, 8, 6, 400, 346, BS_GROUPBOX, 0, "", 0},
+        {"分组框2", WC_BUTTONW, kIdUrlGroup, 8, 16, 385, 48, kGroupStyle, 0, kUrlGroupCaption,
+         kIdEntryFrame},
+        {"编辑框1", WC_EDITW, kIdUrlEdit, 9, 15, 368, 24, kEditStyle, WS_EX_CLIENTEDGE, "",
+         kIdUrlGroup},
+        {"分组框3", WC_BUTTONW, kIdKeywordsGroup, 8, 71, 385, 48, kGroupStyle, 0,
+         kKeywordsGroupCaption, kIdEntryFrame},
+        {"编辑框2", WC_EDITW, kIdKeywordsEdit, 9, 15, 368, 24, kEditStyle, WS_EX_CLIENTEDGE, "",
+         kIdKeywordsGroup},
+        {"分组框4", WC_BUTTONW, kIdModeGroup, 8, 126, 385, 48, kGroupStyle, 0, kModeGroupCaption,
+         kIdEntryFrame},
+        {"单选框1", WC_BUTTONW, kIdModeAny, 9, 19, 92, 20, kFirstRadioStyle, 0, kModeAnyCaption,
+         kIdModeGroup},
+        {"单选框2", WC_BUTTONW, kIdModeAll, 138, 19, 92, 20, kRadioStyle, 0, kModeAllCaption,
+         kIdModeGroup},
+        {"单选框3", WC_BUTTONW, kIdModeSameLine, 261, 19, 116, 20, kRadioStyle, 0,
+         kModeSameLineCaption, kIdModeGroup},
+        {"分组框5", WC_BUTTONW, kIdSoundGroup, 8, 183, 385, 48, kGroupStyle, 0,
+         kSoundGroupCaption, kIdEntryFrame},
+        {"单选框4", WC_BUTTONW, kIdSoundYes, 9, 19, 75, 19, kFirstRadioStyle, 0, kSoundYesCaption,
+         kIdSoundGroup},
+        {"单选框5", WC_BUTTONW, kIdSoundNo, 138, 19, 75, 19, kRadioStyle, 0, kSoundNoCaption,
+         kIdSoundGroup},
+        {"分组框6", WC_BUTTONW, kIdIntervalGroup, 8, 240, 385, 48, kGroupStyle, 0,
+         kIntervalGroupCaption, kIdEntryFrame},
+        {"编辑框3", WC_EDITW, kIdIntervalEdit, 9, 18, 55, modify ? 24 : 22,
+         kEditStyle | (modify ? DWORD{ES_LEFT} : DWORD{ES_CENTER}), WS_EX_CLIENTEDGE, "",
+         kIdIntervalGroup},
+        {"标签1", WC_STATICW, kIdMinutesLabel, 71, 23, 24, 12, SS_LEFT | SS_NOPREFIX, 0,
+         kMinutesCaption, kIdIntervalGroup},
+        {"按钮1", WC_BUTTONW, kIdSave, 182, 299, 88, 32, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0,
+         kSaveCaption, kIdEntryFrame},
+        {"按钮2", WC_BUTTONW, kIdCancel, 304, 299, 88, 32, BS_PUSHBUTTON | WS_TABSTOP, 0,
+         kCancelCaption, kIdEntryFrame},
+    }};
+}
+
+constexpr auto kAddLayout = MakeLayout(EntryDialogKind::kAdd);
+constexpr auto kModifyLayout = MakeLayout(EntryDialogKind::kModify);
+
+constexpr int kEditIds[] = {kIdUrlEdit, kIdKeywordsEdit, kIdIntervalEdit};
+constexpr int kModeIds[] = {kIdModeAny, kIdModeAll, kIdModeSameLine};
+constexpr int kSoundIds[] = {kIdSoundYes, kIdSoundNo};
+constexpr int kGroupBoxIds[] = {kIdEntryFrame, kIdUrlGroup, kIdKeywordsGroup,
+                                      kIdModeGroup, kIdSoundGroup, kIdIntervalGroup};
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, wide.data(), length + 1);
+    wide.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return platform::FromWide(wide);
+}
+
+bool IsChecked(HWND radio) { return SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+HICON LoadProgramIcon(int size) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
+                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+std::span<const ControlSpec> EntryDialogLayout(EntryDialogKind kind) {
+    if (kind == EntryDialogKind::kModify) return kModifyLayout;
+    return kAddLayout;
+}
+
+// ---- ModalWindow ----
+
+ModalWindow::~ModalWindow() {
+    if (hwnd() != nullptr) endModal();
+}
+
+void ModalWindow::setProgramIcon() {
+    bigIcon_.reset(LoadProgramIcon(GetSystemMetrics(SM_CXICON)));
+    smallIcon_.reset(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON)));
+    if (bigIcon_) {
+        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    }
+    if (smallIcon_) {
+        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    }
+}
+
+void ModalWindow::drawGroupBoxesUnthemed(std::span<const int> ids) const {
+    for (int id : ids) {
+        HWND box = GetDlgItem(hwnd(), id);
+        SetWindowTheme(box, L"", L"");
+        // Some uxtheme versions refuse the empty names; a class list that names no theme
+        // class has the same effect.
+        if (GetWindowTheme(box) != nullptr) SetWindowTheme(box, L" ", L" ");
+    }
+}
+
+void ModalWindow::runModal(HWND owner, HWND focus) {
+    owner_ = owner;
+    if (owner_ != nullptr && IsWindowEnabled(owner_)) {
+        EnableWindow(owner_, FALSE);
+        ownerDisabled_ = true;
+    }
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd());
+    if (focus != nullptr) SetFocus(focus);
+    UpdateWindow(hwnd());
+
+    MSG message;
+    while (hwnd() != nullptr) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == -1) break;
+        if (got == 0) {
+            // The program is ending: close, and leave the quit to the outer loop.
+            endModal();
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (hwnd() == nullptr || !IsDialogMessageW(hwnd(), &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        rememberFocus();
+    }
+    giveBackOwner();  // also when the window went another way (its owner destroyed, ...)
+}
+
+void ModalWindow::giveBackOwner() {
+    if (ownerDisabled_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
+    ownerDisabled_ = false;
+}
+
+void ModalWindow::endModal() {
+    if (hwnd() == nullptr) return;
+    // Before the window goes: a still-disabled owner would let the activation pass to
+    // another program's window.
+    giveBackOwner();
+    if (owner_ != nullptr && IsWindow(owner_) && GetActiveWindow() == hwnd()) {
+        SetActiveWindow(owner_);
+    }
+    DestroyWindow(hwnd());
+    // The run may be waiting in GetMessage (the close came in a sent message): wake it.
+    PostMessageW(nullptr, WM_NULL, 0, 0);
+}
+
+bool ModalWindow::rememberFocus() {
+    HWND focus = GetFocus();
+    if (hwnd() == nullptr || focus == nullptr || !IsChild(hwnd(), focus)) return false;
+    lastFocus_ = focus;
+    return true;
+}
+
+void ModalWindow::moveFocus(WPARAM target, bool isHandle) {
+    // What the dialog manager asks of a dialog procedure: the arrow keys name the next
+    // control of the group (radios it turns on by itself), a plain request means the next
+    // or previous tab stop.
+    HWND next = isHandle ? reinterpret_cast<HWND>(target)
+                         : GetNextDlgTabItem(hwnd(), GetFocus(), target != 0);
+    if (next != nullptr && IsChild(hwnd(), next)) SetFocus(next);
+}
+
+LRESULT ModalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                rememberFocus();
+                break;
+            }
+            // Back to the control that had the focus, unless one has it already.
+            if (rememberFocus()) return 0;
+            if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
+                SetFocus(lastFocus_);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            endModal();
+            return 0;
+        case WM_NEXTDLGCTL:
+            moveFocus(wParam, LOWORD(lParam) != 0);
+            return 0;
+        default:
+            break;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+// ---- EntryDialog ----
+
+EntryDialog::EntryDialog(EntryDialogKind kind, const EntryFields& initial,
+                         EntryDialogs::Save save)
+    : kind_(kind), initial_(initial), save_(std::move(save)) {}
+
+EntryDialog::~EntryDialog() { endModal(); }
+
+void EntryDialog::run(HWND owner) {
+    scale_ = Scale::ofScreen();
+    const int width = scale_(kEntryDialogWidth);
+    const int height = scale_(kEntryDialogHeight);
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    const std::string_view title =
+        kind_ == EntryDialogKind::kAdd ? kAddDialogTitle : kModifyDialogTitle;
+    if (!create(L"PagorinEntryDialog", platform::ToWide(title).c_str(),
+                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, left, top, width, height, owner,
+                nullptr)) {
+        return;
+    }
+    setProgramIcon();
+    runModal(owner, control(kIdUrlEdit));
+}
+
+bool EntryDialog::createControls() {
+    font_.reset(CreateFontW(-scale_(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH, L""));
+    if (!CreateControls(hwnd(), EntryDialogLayout(kind_), scale_, font_.get())) return false;
+    // Any length: 0 lifts the edit's limit to its maximum.
+    for (int id : kEditIds) SendMessageW(control(id), EM_SETLIMITTEXT, 0, 0);
+    drawGroupBoxesUnthemed(kGroupBoxIds);
+    showFields();
+    return true;
+}
+
+void EntryDialog::showFields() {
+    SetWindowTextW(control(kIdUrlEdit), platform::ToWide(initial_.url).c_str());
+    SetWindowTextW(control(kIdKeywordsEdit), platform::ToWide(initial_.keywords).c_str());
+    SetWindowTextW(control(kIdIntervalEdit), platform::ToWide(initial_.refreshMinutes).c_str());
+    const bool modes[] = {initial_.modeAny, initial_.modeAll, initial_.modeSameLine};
+    const bool sounds[] = {initial_.soundYes, initial_.soundNo};
+    auto check = [this](std::span<const int> ids, std::span<const bool> states) {
+        // Off first, then on: checking an automatic radio clears its siblings, so at most
+        // one stays on, and all may stay off.
+        for (size_t i = 0; i < ids.size(); ++i) {
+            if (!states[i]) SendMessageW(control(ids[i]), BM_SETCHECK, BST_UNCHECKED, 0);
+        }
+        bool any = false;
+        for (size_t i = 0; i < ids.size(); ++i) {
+            if (states[i]) {
+                SendMessageW(control(ids[i]), BM_SETCHECK, BST_CHECKED, 0);
+                any = true;
+            }
+        }
+        // With none on, the group still needs a tab stop to be reachable by keyboard.
+        if (!any) {
+            HWND first = control(ids[0]);
+            SetWindowLongPtrW(first, GWL_STYLE, GetWindowLongPtrW(first, GWL_STYLE) | WS_TABSTOP);
+        }
+    };
+    check(kModeIds, modes);
+    check(kSoundIds, sounds);
+}
+
+EntryFields EntryDialog::readFields() const {
+    EntryFields fields;
+    fields.url = WindowText(control(kIdUrlEdit));
+    fields.keywords = WindowText(control(kIdKeywordsEdit));
+    fields.refreshMinutes = WindowText(control(kIdIntervalEdit));
+    fields.modeAny = IsChecked(control(kIdModeAny));
+    fields.modeAll = IsChecked(control(kIdModeAll));
+    fields.modeSameLine = IsChecked(control(kIdModeSameLine));
+    fields.soundYes = IsChecked(control(kIdSoundYes));
+    fields.soundNo = IsChecked(control(kIdSoundNo));
+    return fields;
+}
+
+void EntryDialog::onCommand(int id) {
+    switch (id) {
+        case kIdSave: {
+            const EntryFields fields = readFields();
+            // A refusal has shown its message; the dialog stays open with its contents.
+            if (save_ && save_(fields)) endModal();
+            break;
+        }
+        case kIdCancel:
+            endModal();
+            break;
+        case IDOK: {
+            // Enter: acts on a focused button, and does nothing in the fields.
+            HWND focus = GetFocus();
+            if (focus == control(kIdSave) || focus == control(kIdCancel)) {
+                onCommand(GetDlgCtrlID(focus));
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+LRESULT EntryDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            return createControls() ? 0 : -1;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED || lParam == 0) onCommand(LOWORD(wParam));
+            return 0;
+        case WM_CTLCOLORSTATIC: {
+            // Group boxes ask for their caption's colour here.
+            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+            for (int groupId : kGroupBoxIds) {
+                if (id != groupId) continue;
+                HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, kEntryGroupCaptionColor);
+                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return ModalWindow::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace pagorin::ui

@@ -1,0 +1,26 @@
+// The entry dialogs and the about window as real windows, each modal over one owner.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/entry_commands.h"
+
+namespace pagorin::ui {
+
+class Win32EntryDialogs : public EntryDialogs {
+public:
+    explicit Win32EntryDialogs(HWND owner = nullptr) : owner_(owner) {}
+
+    // The main window exists only after the handlers that use these dialogs are wired.
+    void setOwner(HWND owner) { owner_ = owner; }
+    HWND owner() const { return owner_; }
+
+    void showAddDialog(const EntryFields& initial, const Save& save) override;
+    void showModifyDialog(const EntryFields& initial, const Save& save) override;
+    void showAboutWindow() override;
+
+private:
+    HWND owner_;
+};
+
+}  // namespace pagorin::ui
