@@ -21,6 +21,10 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY
 fi
 mkdir -p "$WINEPREFIX"
-wineserver -p
 "$B/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1   # make the prefix, start its services
+# A new prefix's settings (the virtual desktop) take effect when its server starts again.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+wineserver -p
+"$B/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1
 ctest --test-dir "$B" --output-on-failure "$@"

@@ -1,0 +1,132 @@
+// Start-up time to a shown main window, and memory while three workers wait, of the real
+// program beside a minimal window program, both started here as separate processes.
+// Usage: startup_bench PAGORIN_EXE BASELINE_EXE WORK_FOLDER
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "items/item_file.h"
+#include "platform/win32/wide_text.h"
+#include "ui/ui_messages.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Started {
+    PROCESS_INFORMATION process{};
+    HWND window = nullptr;
+    double milliseconds = 0;
+};
+
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* className;
+    HWND found;
+};
+
+HWND visibleWindowOf(DWORD processId, const wchar_t* className) {
+    WindowSearch search{processId, className, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<WindowSearch*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (owner == s->processId && IsWindowVisible(window) &&
+                lstrcmpW(name, s->className) == 0) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Starts `exe` and waits until its window of `className` is visible.
+Started start(const std::wstring& exe, const std::wstring& folder, const wchar_t* className) {
+    Started started;
+    STARTUPINFOW startup{sizeof startup};
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    const auto begin = Clock::now();
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &started.process)) {
+        return started;
+    }
+    while (started.window == nullptr && Clock::now() - begin < std::chrono::seconds(60)) {
+        started.window = visibleWindowOf(started.process.dwProcessId, className);
+        if (started.window == nullptr) Sleep(2);
+    }
+    started.milliseconds =
+        std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+    return started;
+}
+
+double workingSetMegabytes(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, &counters, sizeof counters)) return -1;
+    return static_cast<double>(counters.WorkingSetSize) / (1024.0 * 1024.0);
+}
+
+void end(Started& started) {
+    TerminateProcess(started.process.hProcess, 0);
+    WaitForSingleObject(started.process.hProcess, 10000);
+    CloseHandle(started.process.hThread);
+    CloseHandle(started.process.hProcess);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace pagorin;
+    if (argc < 4) return 2;
+    const std::wstring program = argv[1];
+    const std::wstring baseline = argv[2];
+    const std::wstring folder = argv[3];
+    // Three entries beside the program, so an import gives the workers something to do:
+    // pages on a closed port, refreshed every 60 minutes, so all three sit waiting.
+    std::string file;
+    for (int i = 1; i <= 3; ++i) {
+        file += std::to_string(i) + "\xA3\xAC\xCD\xA3\xD6\xB9\xA3\xAC" "http://127.0.0.1:9/" +
+                std::to_string(i) + "\xA3\xAC" "k\xA3\xAC\xB7\xF1\xA3\xAC" "60\xA3\xAC\xBB\xF2\xA3\xAC\xB7\xF1\r\n";
+    }
+    const std::wstring itemFile = folder + L"\\" + platform::ToWide(items::kItemFileName);
+    HANDLE handle = CreateFileW(itemFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(handle, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+    CloseHandle(handle);
+
+    double bestProgram = 1e300, bestBaseline = 1e300, programMemory = 0, baselineMemory = 0;
+    for (int run = 0; run < 5; ++run) {
+        Started base = start(baseline, folder, L"MinimalBaselineWindow");
+        if (base.window == nullptr) return 1;
+        bestBaseline = std::min(bestBaseline, base.milliseconds);
+        Sleep(300);
+        baselineMemory = workingSetMegabytes(base.process.hProcess);
+        end(base);
+
+        Started real = start(program, folder, L"PagorinMainWindow");
+        if (real.window == nullptr) return 1;
+        bestProgram = std::min(bestProgram, real.milliseconds);
+        if (run == 4) {
+            PostMessageW(real.window, WM_COMMAND, ui::kIdImport, 0);
+            PostMessageW(real.window, WM_COMMAND, ui::kIdStart, 0);
+            Sleep(25000);  // past the last worker's 20 s start delay: all three wait
+            programMemory = workingSetMegabytes(real.process.hProcess);
+        }
+        end(real);
+    }
+    std::printf("startup %.1f %.1f\nmemory %.1f %.1f\n", bestProgram, bestBaseline, programMemory,
+                baselineMemory);
+    DeleteFileW(itemFile.c_str());
+    return 0;
+}
