@@ -108,14 +108,20 @@ int wmain(int argc, wchar_t** argv) {
     double bestProgram = 1e300, bestBaseline = 1e300, programMemory = 0, baselineMemory = 0;
     for (int run = 0; run < 5; ++run) {
         Started base = start(baseline, folder, L"MinimalBaselineWindow");
-        if (base.window == nullptr) return 1;
+        if (base.window == nullptr) {
+            std::fprintf(stderr, "the baseline window did not show (error %lu)\n", GetLastError());
+            return 1;
+        }
         bestBaseline = std::min(bestBaseline, base.milliseconds);
         Sleep(300);
         baselineMemory = workingSetMegabytes(base.process.hProcess);
         end(base);
 
         Started real = start(program, folder, L"PagorinMainWindow");
-        if (real.window == nullptr) return 1;
+        if (real.window == nullptr) {
+            std::fprintf(stderr, "the program's window did not show (error %lu)\n", GetLastError());
+            return 1;
+        }
         bestProgram = std::min(bestProgram, real.milliseconds);
         if (run == 4) {
             PostMessageW(real.window, WM_COMMAND, ui::kIdImport, 0);
