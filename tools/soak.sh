@@ -1,0 +1,72 @@
+#!/bin/sh
+# A long run of the real program under Wine: three entries whose pages never hold the
+# keywords, refreshed without pause, against a private nginx on loopback. Once a minute it
+# prints the program's handles, memory, threads and the requests served, then the first
+# minute beside the last, so that a leak shows as growth. Not part of scripts/test.
+# Usage: tools/soak.sh [MINUTES]   (default 10)
+set -eu
+
+minutes=${1:-10}
+case $minutes in
+  '' | *[!0-9]* | 0) echo "usage: $0 [MINUTES]" >&2; exit 2 ;;
+esac
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup"
+winbuild="$root/build/bench-windows"
+cmake -S "$root" -B "$winbuild" -G Ninja --log-level=WARNING -DCMAKE_BUILD_TYPE=Release \
+  -DPAGORIN_BENCH=ON -DBUILD_TESTING=OFF \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+cmake --build "$winbuild" --target pagorin soak_driver
+
+server="$winbuild/soak-server"
+work="$winbuild/soak"
+xvfb=""
+cleanup() {
+  "$root/tools/https-test-server.sh" stop "$server" || true
+  WINEPREFIX="$winbuild/wineprefix" wineserver -k 2>/dev/null || true
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+read -r http_port _ <<EOF
+$("$root/tools/https-test-server.sh" start "$server")
+EOF
+[ -n "$http_port" ] || { echo "soak: the test server did not start" >&2; exit 1; }
+# Three plain-text pages, one of about 200 KB; none holds a keyword, so no alarm fires.
+printf 'soak page one\r\n' >"$server/www/soak1.txt"
+awk 'BEGIN { for (i = 0; i < 200; i++) printf "soak page two, line %d\r\n", i }' \
+  >"$server/www/soak2.txt"
+awk 'BEGIN { for (i = 0; i < 5000; i++) printf "soak page three, line %07d of forty bytes\r\n", i }' \
+  >"$server/www/soak3.txt"
+url="http://127.0.0.1:$http_port"
+log="$server/access.log"
+# Only the soak's own requests count.
+: >"$log"
+
+rm -rf "$work"
+mkdir -p "$work"
+# The program imports the item file beside itself, so it runs from the work folder.
+cp "$winbuild/pagorin.exe" "$work/pagorin.exe"
+
+export WINEPREFIX="$winbuild/wineprefix"
+: >"$winbuild/soak.display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$winbuild/soak.display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$winbuild/soak.display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$winbuild/soak.display")"
+
+# A crash then ends the program with a backtrace in the log instead of waiting on a dialog.
+"$winbuild/wine-run.sh" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD \
+  /d 0 /f >/dev/null 2>&1 || true
+
+echo "soak: $minutes minutes, pages $url/soak1.txt soak2.txt soak3.txt" \
+  "($(stat -c %s "$server/www/soak3.txt") bytes the largest)"
+status=0
+"$winbuild/wine-run.sh" "$winbuild/bench/soak_driver.exe" \
+  "$(winepath -w "$work/pagorin.exe" 2>/dev/null)" "$(winepath -w "$work" 2>/dev/null)" \
+  "$url/soak1.txt" "$url/soak2.txt" "$url/soak3.txt" "$minutes" \
+  "$(winepath -w "$log" 2>/dev/null)" 2>"$work/wine.log" || status=$?
+[ "$status" -eq 0 ] || echo "soak: the driver failed ($status); Wine's messages are in $work/wine.log" >&2
+exit "$status"
