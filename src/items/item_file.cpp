@@ -19,13 +19,17 @@ bool survivesRoundTrip(std::string_view cell) {
 ItemFileContent FormatItemFile(const ItemList& list) {
     ItemFileContent content;
     const int32_t rows = list.rowCount();
+    // A lone lead byte ending a row takes the CR of its line break, and with it the next
+    // row, which is then lost on import: that row is named too.
+    bool takenByPreviousRow = false;
     for (int32_t row = 0; row < rows; ++row) {
-        bool roundTrips = true;
+        bool roundTrips = !takenByPreviousRow;
         for (int32_t column = 0; column < kColumnCount; ++column) {
             const Text cell = list.cellText(row, column);
             if (column > 0) content.bytes.append(text::kFullWidthComma);
             content.bytes.append(cell);
             roundTrips = roundTrips && survivesRoundTrip(cell);
+            if (column == kColumnCount - 1) takenByPreviousRow = text::EndsInLoneLeadByte(cell);
         }
         content.bytes.append(text::kLineBreak);
         if (!roundTrips) content.rowsThatWillNotRoundTrip.push_back(row);

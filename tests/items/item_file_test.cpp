@@ -56,9 +56,10 @@ TEST(ItemFileFormat, RowsTheFormatCannotCarryAreNamed) {
     appendItem(list, {"3", "", "", "a\r\nb", "", "", "", ""});
     appendItem(list, {"4", "", "", "lone\n", "", "", "", ""});
     appendItem(list, {"5", "", "", "", "", "", "", "\xB0"});  // swallows the CR
-    appendItem(list, {"6", "\xCD\xA3\xD6\xB9", "", "", "", "", "", ""});
+    appendItem(list, {"6", "\xCD\xA3\xD6\xB9", "", "", "", "", "", ""});  // merged into "5"
+    appendItem(list, {"7", "\xCD\xA3\xD6\xB9", "", "", "", "", "", ""});
     EXPECT_EQ(FormatItemFile(list).rowsThatWillNotRoundTrip,
-              (std::vector<int32_t>{0, 2, 3, 4}));
+              (std::vector<int32_t>{0, 2, 3, 4, 5}));
 }
 
 TEST(ItemFileImport, AppendsAfterExistingRowsAndKeepsTheirTexts) {
