@@ -19,7 +19,7 @@ using platform::ComPtr;
 
 constexpr DWORD kTextBoxStyle = ES_MULTILINE | ES_AUTOVSCROLL | ES_LEFT | WS_TABSTOP;
 
-const ControlSpec kLayout[] = {
+const ControlPlacement kLayout[] = {
     {"分组框1", WC_BUTTONW, kIdAboutDescriptionGroup, 8, 8, 400, 192, BS_GROUPBOX, 0,
      kAboutDescriptionGroup, 0},
     {"编辑框1", WC_EDITW, kIdAboutDescription, 8, 15, 384, 168, kTextBoxStyle, WS_EX_STATICEDGE,
@@ -92,7 +92,7 @@ SIZE FitInside(UINT width, UINT height, int maxWidth, int maxHeight) {
 
 }  // namespace
 
-std::span<const ControlSpec> AboutWindowLayout() { return kLayout; }
+std::span<const ControlPlacement> AboutWindowLayout() { return kLayout; }
 
 std::span<const BYTE> ResourceBytes(int id) {
     HMODULE module = GetModuleHandleW(nullptr);

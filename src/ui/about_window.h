@@ -27,7 +27,7 @@ enum AboutControlId : int {
 };
 
 // The controls of the about window, at 96 DPI.
-std::span<const ControlSpec> AboutWindowLayout();
+std::span<const ControlPlacement> AboutWindowLayout();
 
 using UniqueBitmap = platform::UniqueResource<platform::GdiObjectTraits<HBITMAP>>;
 

@@ -22,7 +22,7 @@ constexpr DWORD kRadioStyle = BS_AUTORADIOBUTTON;
 constexpr DWORD kGroupStyle = BS_GROUPBOX;
 
 // The modify dialog differs only in its interval field: left-aligned and 2 px taller.
-constexpr std::array<ControlSpec, 17> MakeLayout(EntryDialogKind kind) {
+constexpr std::array<ControlPlacement, 17> MakeLayout(EntryDialogKind kind) {
     const bool modify = kind == EntryDialogKind::kModify;
     return {{
         {"分组框1", WC_BUTTONW, kIdEntryFrame, 8, 6, 400, 346, BS_GROUPBOX, 0, "", 0},
@@ -89,7 +89,7 @@ HICON LoadProgramIcon(int size) {
 
 }  // namespace
 
-std::span<const ControlSpec> EntryDialogLayout(EntryDialogKind kind) {
+std::span<const ControlPlacement> EntryDialogLayout(EntryDialogKind kind) {
     if (kind == EntryDialogKind::kModify) return kModifyLayout;
     return kAddLayout;
 }

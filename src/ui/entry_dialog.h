@@ -84,7 +84,7 @@ enum EntryControlId : int {
 };
 
 // The controls of each dialog, at 96 DPI.
-std::span<const ControlSpec> EntryDialogLayout(EntryDialogKind kind);
+std::span<const ControlPlacement> EntryDialogLayout(EntryDialogKind kind);
 
 class EntryDialog : public ModalWindow {
 public:

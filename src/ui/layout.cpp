@@ -12,28 +12,28 @@ Scale Scale::ofScreen() {
     return Scale(dpi > 0 ? dpi : 96);
 }
 
-RECT ControlRect(std::span<const ControlSpec> specs, const ControlSpec& spec) {
-    RECT rect{spec.left, spec.top, spec.left + spec.width, spec.top + spec.height};
-    if (spec.group != 0) {
-        for (const ControlSpec& group : specs) {
-            if (group.id != spec.group) continue;
-            const RECT outer = ControlRect(specs, group);
+RECT ControlRect(std::span<const ControlPlacement> placements, const ControlPlacement& placement) {
+    RECT rect{placement.left, placement.top, placement.left + placement.width, placement.top + placement.height};
+    if (placement.group != 0) {
+        for (const ControlPlacement& group : placements) {
+            if (group.id != placement.group) continue;
+            const RECT outer = ControlRect(placements, group);
             OffsetRect(&rect, outer.left, outer.top);
         }
     }
     return rect;
 }
 
-bool CreateControls(HWND parent, std::span<const ControlSpec> specs, const Scale& scale,
+bool CreateControls(HWND parent, std::span<const ControlPlacement> placements, const Scale& scale,
                     HFONT font) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const ControlSpec& spec : specs) {
-        const RECT rect = ControlRect(specs, spec);
+    for (const ControlPlacement& placement : placements) {
+        const RECT rect = ControlRect(placements, placement);
         HWND control = CreateWindowExW(
-            spec.exStyle, spec.className, platform::ToWide(spec.text).c_str(),
-            spec.style | WS_CHILD | WS_VISIBLE, scale(rect.left), scale(rect.top),
+            placement.exStyle, placement.className, platform::ToWide(placement.text).c_str(),
+            placement.style | WS_CHILD | WS_VISIBLE, scale(rect.left), scale(rect.top),
             scale(rect.right) - scale(rect.left), scale(rect.bottom) - scale(rect.top), parent,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)), instance, nullptr);
         if (control == nullptr) return false;
         if (font != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }

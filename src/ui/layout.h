@@ -9,7 +9,7 @@
 
 namespace pagorin::ui {
 
-struct ControlSpec {
+struct ControlPlacement {
     const char* formName;  // the control's name in the form, for tests and readers
     const wchar_t* className;
     int id;
@@ -32,13 +32,13 @@ private:
     int dpi_;
 };
 
-// Creates every control of `specs` in `parent` (controls inside a group box are its
+// Creates every control of `placements` in `parent` (controls inside a group box are its
 // siblings, placed by the group's offset, so their notifications reach `parent`), with
 // `font` set on each. Returns false when one could not be created.
-bool CreateControls(HWND parent, std::span<const ControlSpec> specs, const Scale& scale,
+bool CreateControls(HWND parent, std::span<const ControlPlacement> placements, const Scale& scale,
                     HFONT font);
 
-// The rectangle of `spec` in the parent's client area at 96 DPI.
-RECT ControlRect(std::span<const ControlSpec> specs, const ControlSpec& spec);
+// The rectangle of `placement` in the parent's client area at 96 DPI.
+RECT ControlRect(std::span<const ControlPlacement> placements, const ControlPlacement& placement);
 
 }  // namespace pagorin::ui

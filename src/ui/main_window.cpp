@@ -15,7 +15,7 @@ namespace {
 
 constexpr DWORD kButtonStyle = BS_OWNERDRAW | WS_TABSTOP;
 
-const ControlSpec kLayout[] = {
+const ControlPlacement kLayout[] = {
     {"添加", WC_BUTTONW, kIdAdd, 2, 3, 58, 72, kButtonStyle, 0, kCaptionAdd, 0},
     {"修改", WC_BUTTONW, kIdModify, 68, 3, 58, 72, kButtonStyle, 0, kCaptionModify, 0},
     {"删除", WC_BUTTONW, kIdDelete, 134, 3, 58, 72, kButtonStyle, 0, kCaptionDelete, 0},
@@ -52,7 +52,7 @@ void appendMenuItem(HMENU menu, int id, std::string_view gbkCaption) {
 
 }  // namespace
 
-std::span<const ControlSpec> MainWindowLayout() { return kLayout; }
+std::span<const ControlPlacement> MainWindowLayout() { return kLayout; }
 
 MainWindow::MainWindow(items::ItemList& list, items::ItemFileCommands& itemFile, TipsState& tips)
     : list_(list), itemFile_(itemFile), tips_(tips) {}
@@ -110,13 +110,13 @@ void MainWindow::setupItemList() {
         listView, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP);
     for (int column = 0; column < items::kColumnCount; ++column) {
         std::wstring title = platform::ToWide(items::kColumnLayout[static_cast<size_t>(column)].header);
-        LVCOLUMNW spec{};
-        spec.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        spec.fmt = kColumnFormats[column];
-        spec.cx = scale_(items::kColumnLayout[static_cast<size_t>(column)].width);
-        spec.pszText = title.data();
-        spec.iSubItem = column;
-        ListView_InsertColumn(listView, column, &spec);
+        LVCOLUMNW columnInfo{};
+        columnInfo.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        columnInfo.fmt = kColumnFormats[column];
+        columnInfo.cx = scale_(items::kColumnLayout[static_cast<size_t>(column)].width);
+        columnInfo.pszText = title.data();
+        columnInfo.iSubItem = column;
+        ListView_InsertColumn(listView, column, &columnInfo);
     }
     list_.setObserver(this);
     refreshList();

@@ -45,7 +45,7 @@ inline constexpr int kMainWidth = 684;
 inline constexpr int kMainHeight = 407;
 
 // The controls of the main window, at 96 DPI.
-std::span<const ControlSpec> MainWindowLayout();
+std::span<const ControlPlacement> MainWindowLayout();
 
 class MainWindow : public Window,
                    public monitor::ElapsedDisplay,

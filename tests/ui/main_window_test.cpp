@@ -116,15 +116,15 @@ TEST_F(MainWindowTest, TitleSizeAndPlace) {
 TEST_F(MainWindowTest, EveryControlWhereTheLayoutPutsIt) {
     const auto layout = MainWindowLayout();
     ASSERT_EQ(layout.size(), 11u);
-    for (const ControlSpec& spec : layout) {
-        HWND child = control(spec.id);
-        ASSERT_NE(child, nullptr) << spec.formName;
-        const RECT expected = ControlRect(layout, spec);
+    for (const ControlPlacement& placement : layout) {
+        HWND child = control(placement.id);
+        ASSERT_NE(child, nullptr) << placement.formName;
+        const RECT expected = ControlRect(layout, placement);
         const RECT actual = clientRect(child);
-        EXPECT_EQ(actual.left, expected.left) << spec.formName;
-        EXPECT_EQ(actual.top, expected.top) << spec.formName;
-        EXPECT_EQ(actual.right - actual.left, spec.width) << spec.formName;
-        EXPECT_EQ(actual.bottom - actual.top, spec.height) << spec.formName;
+        EXPECT_EQ(actual.left, expected.left) << placement.formName;
+        EXPECT_EQ(actual.top, expected.top) << placement.formName;
+        EXPECT_EQ(actual.right - actual.left, placement.width) << placement.formName;
+        EXPECT_EQ(actual.bottom - actual.top, placement.height) << placement.formName;
     }
     // Inside their group boxes: 编辑框1 at 528+8, 8+14 and 标签1 at 6+58, 327+13.
     EXPECT_EQ(clientRect(control(kIdElapsedBox)).left, 536);
@@ -157,14 +157,14 @@ TEST_F(MainWindowTest, ListViewColumnsAndStyles) {
                            LVCFMT_CENTER, LVCFMT_CENTER, LVCFMT_CENTER, LVCFMT_CENTER};
     for (int column = 0; column < items::kColumnCount; ++column) {
         wchar_t title[64] = {};
-        LVCOLUMNW spec{};
-        spec.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-        spec.pszText = title;
-        spec.cchTextMax = 64;
-        ASSERT_TRUE(ListView_GetColumn(listView, column, &spec));
+        LVCOLUMNW columnInfo{};
+        columnInfo.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        columnInfo.pszText = title;
+        columnInfo.cchTextMax = 64;
+        ASSERT_TRUE(ListView_GetColumn(listView, column, &columnInfo));
         EXPECT_EQ(FromWide(title), items::kColumnLayout[static_cast<size_t>(column)].header);
-        EXPECT_EQ(spec.cx, items::kColumnLayout[static_cast<size_t>(column)].width);
-        EXPECT_EQ(spec.fmt & LVCFMT_JUSTIFYMASK, formats[column]) << column;
+        EXPECT_EQ(columnInfo.cx, items::kColumnLayout[static_cast<size_t>(column)].width);
+        EXPECT_EQ(columnInfo.fmt & LVCFMT_JUSTIFYMASK, formats[column]) << column;
     }
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(listView, WM_GETFONT, 0, 0)), sizeof font, &font);
