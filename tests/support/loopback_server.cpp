@@ -1,16 +1,15 @@
-// The loopback test server on Winsock: one accepting thread, one thread per connection,
-// requests read up to their Content-Length, recorded, answered and the connection closed.
+// The loopback test server: a RawServer whose connections each read one request up to
+// its Content-Length, record it, answer it and close.
 #include "support/loopback_server.h"
+
+#include "support/raw_server.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <mutex>
-#include <set>
-#include <thread>
 
 namespace pagorin::test_support {
 namespace {
@@ -24,16 +23,6 @@ std::string lowered(std::string_view text) {
     std::string result(text);
     for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return result;
-}
-
-bool sendAll(SOCKET socket, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const int chunk = static_cast<int>(std::min<size_t>(bytes.size(), 1 << 16));
-        const int sent = ::send(socket, bytes.data(), chunk, 0);
-        if (sent <= 0) return false;
-        bytes.remove_prefix(static_cast<size_t>(sent));
-    }
-    return true;
 }
 
 }  // namespace
@@ -61,38 +50,15 @@ std::string HeaderValue(std::string_view headerBlock, std::string_view name) {
 }
 
 struct LoopbackServer::State {
+    explicit State(Handler answer) : handler(std::move(answer)) {}
+
     Handler handler;
-    bool winsockStarted = false;
-    SOCKET listener = INVALID_SOCKET;
-    uint16_t port = 0;
-    std::atomic<bool> stopping{false};
-    std::thread acceptor;
-
-    mutable std::mutex mutex;  // guards everything below
+    mutable std::mutex mutex;  // guards the requests
     std::vector<RecordedRequest> requests;
-    std::set<SOCKET> open;
-    std::vector<std::thread> connections;
-
-    void acceptLoop() {
-        for (;;) {
-            const SOCKET client = ::accept(listener, nullptr, nullptr);
-            if (client == INVALID_SOCKET) {
-                if (stopping) return;
-                continue;
-            }
-            std::lock_guard lock(mutex);
-            if (stopping) {
-                ::closesocket(client);
-                return;
-            }
-            // A client that neither finishes its request nor closes cannot hold a test.
-            const DWORD timeoutMs = 10000;
-            ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs),
-                         sizeof timeoutMs);
-            open.insert(client);
-            connections.emplace_back([this, client] { serve(client); });
-        }
-    }
+    // Last, so it stops and joins its connections before the rest goes away.
+    RawServer server{[this](SOCKET client, const std::atomic<bool>& stopping) {
+        serve(client, stopping);
+    }};
 
     // Reads one request; false when the client went away before it was complete.
     static bool readRequest(SOCKET client, RecordedRequest& request) {
@@ -129,73 +95,32 @@ struct LoopbackServer::State {
         }
     }
 
-    void serve(SOCKET client) {
+    void serve(SOCKET client, const std::atomic<bool>& stopping) {
+        // A client that neither finishes its request nor closes cannot hold a test.
+        const DWORD timeoutMs = 10000;
+        ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs),
+                     sizeof timeoutMs);
         RecordedRequest request;
-        if (readRequest(client, request)) {
-            {
-                std::lock_guard lock(mutex);
-                requests.push_back(request);
-            }
-            sendAll(client, handler(request));
-            ::shutdown(client, SD_SEND);
-            // Drains what the client still sends so closing does not reset the answer.
-            char sink[1024];
-            while (::recv(client, sink, sizeof sink, 0) > 0) {
-            }
+        if (!readRequest(client, request)) return;
+        {
+            std::lock_guard lock(mutex);
+            requests.push_back(request);
         }
-        std::lock_guard lock(mutex);
-        open.erase(client);
-        ::closesocket(client);
+        SendAll(client, handler(request), stopping);
     }
 };
 
-LoopbackServer::LoopbackServer(Handler handler) : state_(std::make_unique<State>()) {
-    state_->handler = std::move(handler);
-    WSADATA data;
-    if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
-    state_->winsockStarted = true;
-    const SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (listener == INVALID_SOCKET) return;
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    local.sin_port = 0;
-    int size = sizeof local;
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-        ::listen(listener, SOMAXCONN) != 0 ||
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&local), &size) != 0) {
-        ::closesocket(listener);
-        return;
-    }
-    state_->listener = listener;
-    state_->port = ntohs(local.sin_port);
-    state_->acceptor = std::thread([state = state_.get()] { state->acceptLoop(); });
-}
+LoopbackServer::LoopbackServer(Handler handler)
+    : state_(std::make_unique<State>(std::move(handler))) {}
 
-LoopbackServer::~LoopbackServer() {
-    state_->stopping = true;
-    if (state_->listener != INVALID_SOCKET) ::closesocket(state_->listener);
-    if (state_->acceptor.joinable()) state_->acceptor.join();
-    std::vector<std::thread> connections;
-    {
-        std::lock_guard lock(state_->mutex);
-        for (SOCKET client : state_->open) ::shutdown(client, SD_BOTH);
-        connections.swap(state_->connections);
-    }
-    for (std::thread& connection : connections) connection.join();
-    if (state_->winsockStarted) ::WSACleanup();
-}
+LoopbackServer::~LoopbackServer() { state_->server.stop(); }
 
-bool LoopbackServer::listening() const {
-    return state_->port != 0;
-}
+bool LoopbackServer::listening() const { return state_->server.listening(); }
 
-uint16_t LoopbackServer::port() const {
-    return state_->port;
-}
+uint16_t LoopbackServer::port() const { return state_->server.port(); }
 
 std::string LoopbackServer::address(std::string_view path) const {
-    return "http://127.0.0.1:" + std::to_string(state_->port) + std::string(path);
+    return state_->server.address(path);
 }
 
 std::vector<RecordedRequest> LoopbackServer::requests() const {
