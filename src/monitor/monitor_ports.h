@@ -56,6 +56,15 @@ public:
                              StopToken& stop) = 0;
 };
 
+// "开始监控", "停止监控" and the clock's tick, as the main window calls them.
+class MonitorCommands {
+public:
+    virtual ~MonitorCommands() = default;
+    virtual void StartMonitoring() = 0;
+    virtual void StopMonitoring() = 0;
+    virtual void ElapsedTick() = 0;
+};
+
 // The main window's elapsed-time box and its one-second timer.
 class ElapsedDisplay {
 public:

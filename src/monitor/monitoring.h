@@ -35,18 +35,18 @@ struct MonitoringServices {
     AlarmPresenter& presenter;
 };
 
-class Monitoring {
+class Monitoring : public MonitorCommands {
 public:
     explicit Monitoring(const MonitoringServices& services) : services_(services) {}
     // Stops every worker and waits for their threads. The program itself never gets
     // here: it ends with its workers still running, as the process ends.
-    ~Monitoring();
+    ~Monitoring() override;
     Monitoring(const Monitoring&) = delete;
     Monitoring& operator=(const Monitoring&) = delete;
 
-    void StartMonitoring();
-    void StopMonitoring();
-    void ElapsedTick();
+    void StartMonitoring() override;
+    void StopMonitoring() override;
+    void ElapsedTick() override;
 
     // For tests: waits until no worker thread is left (abandoned fetches included).
     bool waitUntilWorkersEnd(std::chrono::milliseconds timeout);

@@ -29,30 +29,6 @@ void releaseProcessState() {
     processTips->tipsLines.shrink_to_fit();
 }
 
-class MonitorAdapter : public MonitorCommands {
-public:
-    explicit MonitorAdapter(monitor::Monitoring& monitoring) : monitoring_(monitoring) {}
-    void StartMonitoring() override { monitoring_.StartMonitoring(); }
-    void StopMonitoring() override { monitoring_.StopMonitoring(); }
-    void ElapsedTick() override { monitoring_.ElapsedTick(); }
-
-private:
-    monitor::Monitoring& monitoring_;
-};
-
-class EntryAdapter : public EntryCommands {
-public:
-    explicit EntryAdapter(EntryCommandHandlers& handlers) : handlers_(handlers) {}
-    void onAddClicked() override { handlers_.onAddClicked(); }
-    void onModifyClicked() override { handlers_.onModifyClicked(); }
-    void onDeleteClicked() override { handlers_.onDeleteClicked(); }
-    void onItemListDoubleClicked() override { handlers_.onItemListDoubleClicked(); }
-    void onAboutClicked() override { handlers_.onAboutClicked(); }
-
-private:
-    EntryCommandHandlers& handlers_;
-};
-
 // Everything the window wires together. Made once and never destroyed: the process ends
 // with it, and no destructor may wait for a worker that the end of the process stops.
 struct Program {
@@ -68,8 +44,6 @@ struct Program {
     monitor::Monitoring monitoring{{list, messages, window, sleeper, readers, presenter}};
     Win32EntryDialogs dialogs;
     EntryCommandHandlers entries{list, messages, dialogs};
-    MonitorAdapter monitorCommands{monitoring};
-    EntryAdapter entryCommands{entries};
 };
 
 int runProgram(int showCommand) {
@@ -80,7 +54,7 @@ int runProgram(int showCommand) {
     Program& program = *new Program;
     processTips = &program.tips;
     std::atexit(releaseProcessState);
-    program.window.setCommands(program.monitorCommands, program.entryCommands);
+    program.window.setCommands(program.monitoring, program.entries);
 
     // 4. The main window; its creation prepares the tips.
     if (!program.window.createAndShow(showCommand)) return 1;

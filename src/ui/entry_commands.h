@@ -50,17 +50,28 @@ public:
     virtual void showAboutWindow() = 0;
 };
 
-class EntryCommandHandlers {
+// The main window's entry commands.
+class EntryCommands {
+public:
+    virtual ~EntryCommands() = default;
+    virtual void onAddClicked() = 0;
+    virtual void onModifyClicked() = 0;
+    virtual void onDeleteClicked() = 0;
+    virtual void onItemListDoubleClicked() = 0;
+    virtual void onAboutClicked() = 0;
+};
+
+class EntryCommandHandlers : public EntryCommands {
 public:
     EntryCommandHandlers(items::ItemList& list, platform::UserMessages& messages,
                          EntryDialogs& dialogs)
         : list_(list), messages_(messages), dialogs_(dialogs) {}
 
-    void onAddClicked();
-    void onModifyClicked();
-    void onDeleteClicked();
-    void onItemListDoubleClicked();
-    void onAboutClicked() { dialogs_.showAboutWindow(); }
+    void onAddClicked() override;
+    void onModifyClicked() override;
+    void onDeleteClicked() override;
+    void onItemListDoubleClicked() override;
+    void onAboutClicked() override { dialogs_.showAboutWindow(); }
 
 private:
     void openModifyDialog();

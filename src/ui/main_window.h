@@ -12,6 +12,7 @@
 #include "items/item_file_commands.h"
 #include "items/item_list.h"
 #include "monitor/monitor_ports.h"
+#include "ui/entry_commands.h"
 #include "platform/win32/unique_resource.h"
 #include "ui/image_button.h"
 #include "ui/layout.h"
@@ -20,26 +21,6 @@
 #include "ui/window.h"
 
 namespace pagorin::ui {
-
-// "开始监控", "停止监控" and the clock's tick.
-class MonitorCommands {
-public:
-    virtual ~MonitorCommands() = default;
-    virtual void StartMonitoring() = 0;
-    virtual void StopMonitoring() = 0;
-    virtual void ElapsedTick() = 0;
-};
-
-// The commands that open the dialogs and the about window.
-class EntryCommands {
-public:
-    virtual ~EntryCommands() = default;
-    virtual void onAddClicked() = 0;
-    virtual void onModifyClicked() = 0;
-    virtual void onDeleteClicked() = 0;
-    virtual void onItemListDoubleClicked() = 0;
-    virtual void onAboutClicked() = 0;
-};
 
 inline constexpr int kMainWidth = 684;
 inline constexpr int kMainHeight = 407;
@@ -55,7 +36,7 @@ public:
     ~MainWindow() override;
 
     // Wired before the window is created (the engine needs the window as its display).
-    void setCommands(MonitorCommands& monitor, EntryCommands& entries) {
+    void setCommands(monitor::MonitorCommands& monitor, EntryCommands& entries) {
         monitor_ = &monitor;
         entries_ = &entries;
     }
@@ -103,7 +84,7 @@ private:
     items::ItemList& list_;
     items::ItemFileCommands& itemFile_;
     TipsState& tips_;
-    MonitorCommands* monitor_ = nullptr;
+    monitor::MonitorCommands* monitor_ = nullptr;
     EntryCommands* entries_ = nullptr;
 
     Scale scale_ = Scale(96);

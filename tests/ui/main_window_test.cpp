@@ -22,7 +22,7 @@ namespace {
 using platform::FromWide;
 using platform::ToWide;
 
-struct Recorder : MonitorCommands, EntryCommands {
+struct Recorder : monitor::MonitorCommands, EntryCommands {
     std::vector<std::string> calls;
     void StartMonitoring() override { calls.push_back("start"); }
     void StopMonitoring() override { calls.push_back("stop"); }
