@@ -14,8 +14,17 @@
 #include "items/item_list.h"
 #include "monitor/monitor_ports.h"
 #include "platform/user_messages.h"
+#include "text/fixed_texts.h"
 
 namespace pagorin::monitor::testing {
+
+// The cell texts as std::string, so they compare and build CellWrite values directly.
+namespace cell_texts {
+inline const std::string kMonitoring(text::kMonitoring);
+inline const std::string kStopped(text::kStopped);
+inline const std::string kYes(text::kYes);
+inline const std::string kNo(text::kNo);
+}  // namespace cell_texts
 
 // A latch the test opens; waiting on it can also end with a stop.
 class Gate {

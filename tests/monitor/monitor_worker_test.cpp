@@ -26,10 +26,7 @@ using testing::FakePages;
 using testing::FakePresenter;
 using testing::FakeSleeper;
 using testing::WriteLog;
-const std::string kMonitoring(text::kMonitoring);
-const std::string kStopped(text::kStopped);
-const std::string kYes(text::kYes);
-const std::string kNo(text::kNo);
+using namespace testing::cell_texts;
 
 class MonitorWorkerTest : public ::testing::Test {
 protected:
