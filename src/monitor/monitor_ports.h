@@ -41,7 +41,9 @@ public:
 class PageReaderFactory {
 public:
     virtual ~PageReaderFactory() = default;
-    virtual std::unique_ptr<PageReader> create() = 0;
+    // A reader for the worker of the run that `stop` ends; a read in flight gives up
+    // at that stop where the platform allows.
+    virtual std::unique_ptr<PageReader> create(StopToken& stop) = 0;
 };
 
 // The alarm's sound and message.

@@ -36,7 +36,7 @@ void MonitorWorker(const WorkerContext& context, const WorkerSlot& slot) {
     const int32_t interval = RefreshIntervalMilliseconds(list.cellText(row, items::kRefreshMinutes));
     const Text mode = list.cellText(row, items::kMatchMode);
 
-    const std::unique_ptr<PageReader> reader = context.readers.create();
+    const std::unique_ptr<PageReader> reader = context.readers.create(context.stop);
     const AlarmContext alarm{list, context.sleeper, context.presenter, context.stop};
     while (!context.stop.stopRequested()) {
         if (list.cellText(row, items::kTargetFound) == text::kYes) return;

@@ -156,7 +156,7 @@ public:
         pages_ = std::move(pages);
     }
 
-    std::unique_ptr<PageReader> create() override {
+    std::unique_ptr<PageReader> create(StopToken&) override {
         std::lock_guard lock(mutex_);
         ++readersMade_;
         return std::make_unique<Reader>(*this);

@@ -14,9 +14,11 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_folder.h"
 #else
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/posix/posix_folder.h"
@@ -27,25 +29,66 @@ namespace {
 
 using items::kItemFileName;
 
+#if defined(_WIN32)
+std::wstring temporaryBase() {
+    wchar_t base[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, base);
+    return base;
+}
+#endif
+
+// A folder on a small file system that the test script mounts: its path, in this
+// platform's form, from the environment; the test fails when the script could not
+// mount it.
+#if defined(_WIN32)
+std::wstring mountedFolder(const char* variable) {
+    const char* path = std::getenv(variable);
+    if (path == nullptr || path[0] != '/') return L"";
+    std::wstring windows = L"Z:" + ToWide(path);
+    for (wchar_t& c : windows) c = c == L'/' ? L'\\' : c;
+    return windows + L"\\";
+}
+#else
+std::string mountedFolder(const char* variable) {
+    const char* path = std::getenv(variable);
+    if (path == nullptr || path[0] != '/') return "";
+    return std::string(path) + "/";
+}
+#endif
+
+struct RecordedMessages : UserMessages {
+    std::vector<std::string> texts;
+    void show(std::string_view text, std::string_view, MessageIcon) override {
+        texts.emplace_back(text);
+    }
+};
+
+void appendRows(items::ItemList& list, int rows) {
+    for (int i = 1; i <= rows; ++i) {
+        list.setCellText(list.appendRow(text::IntToText(i)), items::kUrl,
+                         "http://example.test/page/" + std::string(400, 'p'));
+    }
+}
+
 // A fresh folder per test, removed with its files afterwards. On Windows its name holds
 // a character GBK cannot spell, so only wide-character paths can reach it.
 class TemporaryFolder {
 public:
-    TemporaryFolder() {
 #if defined(_WIN32)
-        wchar_t base[MAX_PATH + 1];
-        GetTempPathW(MAX_PATH + 1, base);
+    explicit TemporaryFolder(std::wstring base = temporaryBase()) {
         static int counter = 0;
-        path_ = std::wstring(base) + L"pagorin-\U0001F600-" + std::to_wstring(GetCurrentProcessId()) +
-                L"-" + std::to_wstring(counter++);
+        path_ = base + L"pagorin-\U0001F600-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(counter++);
         CreateDirectoryW(path_.c_str(), nullptr);
         folder_ = std::make_unique<Win32Folder>(path_);
+    }
 #else
-        std::string pattern = ::testing::TempDir() + "pagorin-XXXXXX";
+    explicit TemporaryFolder(std::string base = ::testing::TempDir()) {
+        std::string pattern = base + "pagorin-XXXXXX";
         path_ = mkdtemp(pattern.data());
         folder_ = std::make_unique<PosixFolder>(path_);
-#endif
     }
+#endif
     ~TemporaryFolder() {
 #if defined(_WIN32)
         WIN32_FIND_DATAW found;
@@ -74,6 +117,24 @@ public:
 #endif
     }
 
+    // Writes a file `name` until the disk refuses more.
+    void fillDisk(std::string_view name) {
+        const std::string block(4096, 'f');
+#if defined(_WIN32)
+        HANDLE file = CreateFileW(wide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 1;
+        while (written > 0 && WriteFile(file, block.data(), 4096, &written, nullptr)) {
+        }
+        CloseHandle(file);
+#else
+        FILE* file = std::fopen((path_ + "/" + std::string(name)).c_str(), "wb");
+        while (std::fwrite(block.data(), 1, block.size(), file) == block.size()) {
+        }
+        std::fclose(file);
+#endif
+    }
+
     // Number of entries in the folder: no temporary file may be left behind.
     int entryCount() const {
 #if defined(_WIN32)
@@ -87,8 +148,11 @@ public:
         FindClose(search);
         return count;
 #else
-        std::string command = "test $(ls -A '" + path_ + "' | wc -l) -eq 1";
-        return std::system(command.c_str()) == 0 ? 1 : -1;
+        int count = 0;
+        DIR* directory = opendir(path_.c_str());
+        while (const dirent* entry = readdir(directory)) count += entry->d_name[0] != '.';
+        closedir(directory);
+        return count;
 #endif
     }
 
@@ -137,20 +201,35 @@ TEST(Folder, LockedFileIsKeptAsItWasAndTheFailureIsShown) {
     TemporaryFolder temporary;
     ASSERT_TRUE(temporary.folder().replaceFile(kItemFileName, "old entries\r\n"));
     // Another program holds the file open without sharing it.
-    HANDLE lock = CreateFileW(temporary.wide(kItemFileName).c_str(), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    const std::wstring suffix = std::to_wstring(GetCurrentProcessId());
+    const std::wstring readyName = L"pagorin-lock-ready-" + suffix;
+    const std::wstring releaseName = L"pagorin-lock-release-" + suffix;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str());
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring holder = self;
+    holder = holder.substr(0, holder.find_last_of(L'\\') + 1) + L"file_lock_holder.exe";
+    std::wstring command = L"\"" + holder + L"\" \"" + temporary.wide(kItemFileName) + L"\" " +
+                           readyName + L" " + releaseName;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(holder.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &startup, &process));
+    ASSERT_EQ(WaitForSingleObject(ready, 20000), WAIT_OBJECT_0);
+
     items::ItemList list;
-    list.appendRow("1");
-    struct Recorder : UserMessages {
-        std::vector<std::string> texts;
-        void show(std::string_view text, std::string_view, MessageIcon) override {
-            texts.emplace_back(text);
-        }
-    } messages;
-    items::ItemFileCommands commands(list, temporary.folder(), messages);
-    commands.exportItems();
-    CloseHandle(lock);
+    appendRows(list, 1);
+    RecordedMessages messages;
+    items::ItemFileCommands(list, temporary.folder(), messages).exportItems();
+    SetEvent(release);
+    WaitForSingleObject(process.hProcess, 20000);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    for (HANDLE handle : {process.hProcess, process.hThread, ready, release}) CloseHandle(handle);
+
     EXPECT_EQ(temporary.folder().readFile(kItemFileName), "old entries\r\n");
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0],
@@ -175,6 +254,55 @@ TEST(Folder, ProgramDirectoryHoldsTheRunningExecutable) {
     EXPECT_EQ(std::wstring(module).rfind(directory + L"\\", 0), 0u);
 }
 #endif
+
+// The folder sits on a file system mounted read-only: export fails and says so, the file
+// stays, and import still reads it.
+TEST(Folder, ReadOnlyFolderKeepsTheFileAndTheFailureIsShown) {
+    const auto path = mountedFolder("PAGORIN_TEST_READ_ONLY_DISK");
+    ASSERT_FALSE(path.empty()) << "the test script mounts a read-only file system";
+#if defined(_WIN32)
+    Win32Folder folder(path.substr(0, path.size() - 1));
+#else
+    PosixFolder folder(path.substr(0, path.size() - 1));
+#endif
+    const std::optional<std::string> before = folder.readFile(kItemFileName);
+    ASSERT_TRUE(before.has_value() && !before->empty());
+    items::ItemList list;
+    appendRows(list, 2);
+    RecordedMessages messages;
+    items::ItemFileCommands commands(list, folder, messages);
+    commands.exportItems();
+    EXPECT_EQ(folder.readFile(kItemFileName), before);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], items::ExportFailedMessage(folder.pathOf(kItemFileName)));
+
+    items::ItemList imported;
+    items::ItemFileCommands(imported, folder, messages).importItems();
+    EXPECT_GT(imported.rowCount(), 0);
+    EXPECT_EQ(messages.texts.size(), 1u);
+}
+
+// The disk fills up while the new file is written: the old file stays whole, no
+// temporary file is left, and the user is told.
+TEST(Folder, FullDiskKeepsTheFileAndTheFailureIsShown) {
+    const auto base = mountedFolder("PAGORIN_TEST_SMALL_DISK");
+    ASSERT_FALSE(base.empty()) << "the test script mounts a small file system";
+    TemporaryFolder temporary(base);
+    items::ItemList oldList;
+    appendRows(oldList, 3);
+    const std::string old = items::FormatItemFile(oldList).bytes;
+    ASSERT_TRUE(temporary.folder().replaceFile(kItemFileName, old));
+    temporary.fillDisk("filler");
+    items::ItemList list;
+    appendRows(list, 50);
+    RecordedMessages messages;
+    items::ItemFileCommands(list, temporary.folder(), messages).exportItems();
+    EXPECT_EQ(temporary.folder().readFile(kItemFileName), old);
+    EXPECT_EQ(temporary.entryCount(), 2);  // the file and the filler
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0],
+              items::ExportFailedMessage(temporary.folder().pathOf(kItemFileName)));
+}
 
 TEST(Folder, ExportThenImportRestoresTheRows) {
     TemporaryFolder temporary;

@@ -5,12 +5,17 @@
 #include <memory>
 
 #include "monitor/monitor_ports.h"
+#include "platform/win32/xml_http_object.h"
 
 namespace pagorin::platform {
 
 class Win32PageReaderFactory : public monitor::PageReaderFactory {
 public:
-    std::unique_ptr<monitor::PageReader> create() override;
+    explicit Win32PageReaderFactory(FetchLimits limits = {}) : limits_(limits) {}
+    std::unique_ptr<monitor::PageReader> create(monitor::StopToken& stop) override;
+
+private:
+    FetchLimits limits_;
 };
 
 }  // namespace pagorin::platform

@@ -1,7 +1,9 @@
-// Late-bound calls "open", "send" and the property "responseBody" on the HTTP object.
+// Late-bound calls "open", "send", "abort" and the properties "readyState" and
+// "responseBody" on the HTTP object.
 #include "platform/win32/xml_http_object.h"
 
 #include <objbase.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <string>
@@ -11,14 +13,6 @@
 
 namespace pagorin::platform {
 namespace {
-
-HRESULT createXmlHttp(IDispatch** instance) {
-    CLSID classId;
-    const HRESULT found = CLSIDFromProgID(L"Msxml2.XMLHTTP", &classId);
-    if (FAILED(found)) return found;
-    return CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IDispatch,
-                            reinterpret_cast<void**>(instance));
-}
 
 // Invokes a member by name. `arguments` are in call order (COM wants them reversed).
 HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD kind,
@@ -42,11 +36,40 @@ VARIANT bstrArgument(BSTR value) {
     return argument;
 }
 
+VARIANT boolArgument(bool value) {
+    VARIANT argument;
+    VariantInit(&argument);
+    argument.vt = VT_BOOL;
+    argument.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return argument;
+}
+
+size_t workingSet() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)
+               ? counters.WorkingSetSize
+               : 0;
+}
+
+constexpr LONG kReadyStateComplete = 4;
+// The longest the wait sleeps between looks at the limits when no message comes.
+constexpr DWORD kPollMilliseconds = 50;
+
 }  // namespace
 
-XmlHttpObject::XmlHttpObject() : creator_(createXmlHttp) {}
+HRESULT XmlHttpObject::CreateDefault(IDispatch** instance) {
+    CLSID classId;
+    const HRESULT found = CLSIDFromProgID(L"Msxml2.XMLHTTP", &classId);
+    if (FAILED(found)) return found;
+    return CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IDispatch,
+                            reinterpret_cast<void**>(instance));
+}
 
-XmlHttpObject::XmlHttpObject(Creator creator) : creator_(std::move(creator)) {}
+XmlHttpObject::XmlHttpObject() : creator_(CreateDefault) {}
+
+XmlHttpObject::XmlHttpObject(Creator creator, StopCheck stopped, FetchLimits limits)
+    : creator_(std::move(creator)), stopped_(std::move(stopped)), limits_(limits) {}
 
 XmlHttpObject::~XmlHttpObject() {
     instance_.reset();
@@ -64,16 +87,17 @@ std::optional<std::string> XmlHttpObject::get(std::string_view address) {
     if (!instance_) return std::nullopt;
     const UniqueBstr method(L"GET");
     const UniqueBstr url(ToWide(address));
-    VARIANT synchronous;
-    VariantInit(&synchronous);
-    synchronous.vt = VT_BOOL;
-    synchronous.boolVal = VARIANT_FALSE;
     if (FAILED(invokeByName(instance_.get(), L"open", DISPATCH_METHOD,
-                            {bstrArgument(method.get()), bstrArgument(url.get()), synchronous},
+                            {bstrArgument(method.get()), bstrArgument(url.get()),
+                             boolArgument(true)},
                             nullptr))) {
         return std::nullopt;
     }
     if (FAILED(invokeByName(instance_.get(), L"send", DISPATCH_METHOD, {}, nullptr))) {
+        return std::nullopt;
+    }
+    if (!waitForResponse()) {
+        invokeByName(instance_.get(), L"abort", DISPATCH_METHOD, {}, nullptr);
         return std::nullopt;
     }
     UniqueVariant body;
@@ -89,9 +113,34 @@ std::optional<std::string> XmlHttpObject::get(std::string_view address) {
     SafeArrayGetUBound(array, 1, &upper);
     void* data = nullptr;
     if (upper < lower || FAILED(SafeArrayAccessData(array, &data))) return std::string();
-    std::string bytes(static_cast<const char*>(data), static_cast<size_t>(upper - lower + 1));
+    const size_t size = std::min(static_cast<size_t>(upper - lower) + 1, fetch::kMaxBodySize);
+    std::string bytes(static_cast<const char*>(data), size);
     SafeArrayUnaccessData(array);
     return bytes;
+}
+
+bool XmlHttpObject::waitForResponse() {
+    const auto deadline = std::chrono::steady_clock::now() + limits_.time;
+    const size_t memoryAtStart = workingSet();
+    for (;;) {
+        UniqueVariant state;
+        if (FAILED(invokeByName(instance_.get(), L"readyState", DISPATCH_PROPERTYGET, {},
+                                state.get())) ||
+            FAILED(VariantChangeType(state.get(), state.get(), 0, VT_I4))) {
+            return false;
+        }
+        if (state.get()->lVal == kReadyStateComplete) return true;
+        if (stopped_ && stopped_()) return false;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        if (workingSet() > memoryAtStart + limits_.memoryGrowth) return false;
+        // The object's progress arrives as messages to this thread.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMilliseconds, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
 }
 
 }  // namespace pagorin::platform
