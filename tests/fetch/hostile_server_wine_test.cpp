@@ -394,6 +394,52 @@ TEST(HostileServer, WorkerCarriesOnAndStopsAtOnce) {
     }
 }
 
+// A page that declares UTF-8 to the automation object and then holds the program's own
+// client (known by its Referer line) in a redirect loop or in silence: the refetch is
+// given up at the time limit, the worker goes on, and a stop ends it at once.
+TEST(HostileServer, WorkerCarriesOnWhenTheRefetchHangs) {
+    for (const bool loop : {true, false}) {
+        SCOPED_TRACE(loop ? "redirect loop" : "silence");
+        std::atomic<int> pages{0};
+        std::atomic<int> refetches{0};
+        RawServer server([&](SOCKET s, Stopping stop) {
+            const std::string head = test_support::ReadRequestHead(s, stop);
+            if (head.find("\r\nReferer:") == std::string::npos) {
+                ++pages;
+                SendAll(s, answer("", "<meta charset=\"utf-8\">hello"), stop);
+            } else if (++refetches, loop) {
+                SendAll(s, "HTTP/1.1 302 Found\r\nLocation: /loop\r\nContent-Length: 0\r\n\r\n",
+                        stop);
+            } else {
+                test_support::WaitForPeerOrStop(s, stop);
+            }
+        });
+        items::ItemList list;
+        monitor::testing::FakeMessages messages;
+        monitor::testing::FakeDisplay display;
+        FastSleeper sleeper;
+        platform::Win32PageReaderFactory readers(kTestLimits);
+        platform::Win32AlarmPresenter presenter;
+        monitor::Monitoring monitoring({list, messages, display, sleeper, readers, presenter});
+        list.appendRow("1");
+        list.setCellText(0, items::kUrl, server.address("/start"));
+        list.setCellText(0, items::kKeywords, "hello");  // a find only if the refetch came back
+        list.setCellText(0, items::kRefreshMinutes, "0");
+        list.setCellText(0, items::kMatchMode, text::kModeAny);
+        list.setCellText(0, items::kTargetFound, text::kNo);
+
+        monitoring.StartMonitoring();
+        EXPECT_TRUE(waitUntil([&] { return pages >= 2; }, 30s)) << pages;
+        EXPECT_GE(refetches, 1);
+        monitoring.StopMonitoring();
+        EXPECT_TRUE(monitoring.waitUntilWorkersEnd(2s));
+        EXPECT_FALSE(alarmBoxOpen());
+        EXPECT_EQ(list.cellText(0, items::kTargetFound), text::kNo);
+        server.stop();
+        EXPECT_TRUE(monitoring.waitUntilWorkersEnd(30s));
+    }
+}
+
 // Addresses that cannot be fetched, through the automation object and the page fetch.
 TEST(HostileAddress, PageFetchComesBackFromAddressesThatCannotBeFetched) {
     for (const char* address : {"", "   ", "javascript:", "file:///c:/windows/win.ini",

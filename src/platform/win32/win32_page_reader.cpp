@@ -1,9 +1,10 @@
-// FetchPageText over the worker's XmlHttpObject, which gives a request up at the run's
-// stop.
+// FetchPageText over the worker's XmlHttpObject; both it and the refetches give a
+// request up at the run's stop or the time limit.
 #include "platform/win32/win32_page_reader.h"
 
 #include "fetch/http_request.h"
 #include "fetch/page_fetch.h"
+#include "fetch/time_limited_call.h"
 #include "platform/win32/text_encoding.h"
 
 namespace pagorin::platform {
@@ -12,22 +13,31 @@ namespace {
 class Win32PageReader : public monitor::PageReader {
 public:
     Win32PageReader(monitor::StopToken& stop, FetchLimits limits)
-        : http_(XmlHttpObject::CreateDefault, [&stop] { return stop.stopRequested(); }, limits),
+        : stopped_([&stop] { return stop.stopRequested(); }),
+          http_(XmlHttpObject::CreateDefault, stopped_, limits),
+          refetch_(limits.time),
           // A stop wakes the request's wait on this thread at once.
           wake_(stop.onStop([thread = GetCurrentThreadId()] {
               PostThreadMessageW(thread, WM_NULL, 0, 0);
           })) {}
 
     monitor::Text read(std::string_view address) override {
-        static const fetch::PageFetchServices services{
-            [](std::string_view url) { return fetch::HttpGetText(fetch::Text(url)); },
+        const fetch::PageFetchServices services{
+            [this](std::string_view url) {
+                return refetch_
+                    .run([url = fetch::Text(url)] { return fetch::HttpGetText(url); }, stopped_)
+                    .value_or(fetch::Text());
+            },
             [](std::string_view utf8) { return Utf8ToGbk(utf8); },
         };
         return fetch::FetchPageText(address, http_, services);
     }
 
 private:
+    std::function<bool()> stopped_;
     XmlHttpObject http_;  // made on the worker's thread with the reader, and released there
+    // The UTF-8 refetches through the program's own client, which has no limit of its own.
+    fetch::TimeLimitedCall refetch_;
     monitor::StopToken::Registration wake_;
 };
 
