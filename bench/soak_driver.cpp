@@ -196,7 +196,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 7) {
         std::printf(
             "usage: soak_driver PAGORIN_EXE WORK_FOLDER URL1 URL2 URL3 MINUTES "
-            "[ACCESS_LOG]\n");
+            "[ACCESS_LOG]   (a URL of \"-\" leaves its entry out)\n");
         return 2;
     }
     const std::wstring program = argv[1];
@@ -210,6 +210,7 @@ int wmain(int argc, wchar_t** argv) {
     const char* const comma = "\xA3\xAC";  // "，" in GBK
     std::string file;
     for (int i = 1; i <= 3; ++i) {
+        if (std::wstring(argv[2 + i]) == L"-") continue;  // fewer workers
         file += std::to_string(i) + comma + "\xCD\xA3\xD6\xB9" + comma +  // 停止
                 platform::FromWide(argv[2 + i]) + comma + "soak-absent-keyword|\xCE\xDE\xB4\xCB" +
                 comma + "\xB7\xF1" + comma + "0" + comma + "\xBB\xF2" + comma + "\xB7\xF1\r\n";

@@ -1,14 +1,19 @@
 #!/bin/sh
-# A long run of the real program under Wine: three entries whose pages never hold the
-# keywords, refreshed without pause, against a private nginx on loopback. Once a minute it
+# A long run of the real program under Wine: three entries (or WORKERS) whose pages never
+# hold the keywords, refreshed without pause, against a private nginx on loopback. Once a minute it
 # prints the program's handles, memory, threads and the requests served, then the first
 # minute beside the last, so that a leak shows as growth. Not part of scripts/test.
-# Usage: tools/soak.sh [MINUTES]   (default 10)
+# Usage: tools/soak.sh [MINUTES [WORKERS]]   (default 10 minutes, 3 workers)
 set -eu
 
 minutes=${1:-10}
+workers=${2:-3}
 case $minutes in
-  '' | *[!0-9]* | 0) echo "usage: $0 [MINUTES]" >&2; exit 2 ;;
+  '' | *[!0-9]* | 0) echo "usage: $0 [MINUTES [WORKERS]]" >&2; exit 2 ;;
+esac
+case $workers in
+  1 | 2 | 3) ;;
+  *) echo "usage: $0 [MINUTES [WORKERS]]   (WORKERS 1 to 3)" >&2; exit 2 ;;
 esac
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,12 +66,13 @@ export DISPLAY=":$(cat "$winbuild/soak.display")"
 "$winbuild/wine-run.sh" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD \
   /d 0 /f >/dev/null 2>&1 || true
 
-echo "soak: $minutes minutes, pages $url/soak1.txt soak2.txt soak3.txt" \
+echo "soak: $minutes minutes, $workers workers, pages $url/soak1.txt soak2.txt soak3.txt" \
   "($(stat -c %s "$server/www/soak3.txt") bytes the largest)"
 status=0
 "$winbuild/wine-run.sh" "$winbuild/bench/soak_driver.exe" \
   "$(winepath -w "$work/pagorin.exe" 2>/dev/null)" "$(winepath -w "$work" 2>/dev/null)" \
-  "$url/soak1.txt" "$url/soak2.txt" "$url/soak3.txt" "$minutes" \
+  "$url/soak1.txt" "$([ "$workers" -ge 2 ] && echo "$url/soak2.txt" || echo -)" \
+  "$([ "$workers" -ge 3 ] && echo "$url/soak3.txt" || echo -)" "$minutes" \
   "$(winepath -w "$log" 2>/dev/null)" 2>"$work/wine.log" || status=$?
 [ "$status" -eq 0 ] || echo "soak: the driver failed ($status); Wine's messages are in $work/wine.log" >&2
 exit "$status"

@@ -343,30 +343,42 @@ struct FastSleeper : monitor::Sleeper {
     }
 };
 
-TEST(HostileServer, WorkerCarriesOnAndStopsAtOnce) {
-    for (const Hostile& hostile : hostiles()) {
-        SCOPED_TRACE(hostile.name);
-        HostileServer server(hostile.behaviour);
-        items::ItemList list;
-        monitor::testing::WriteLog log(list);
-        monitor::testing::FakeMessages messages;
-        monitor::testing::FakeDisplay display;
-        FastSleeper sleeper;
-        platform::Win32PageReaderFactory readers(kTestLimits);
-        platform::Win32AlarmPresenter presenter;
-        monitor::Monitoring monitoring({list, messages, display, sleeper, readers, presenter});
+// One entry, refreshed without pause, watched by the engine with the platform's real
+// page reader (test limits) and alarm; every cell write is logged.
+struct WatchedEntry {
+    WatchedEntry(const std::string& address, std::string_view keywords) {
         list.appendRow("1");
-        const std::string address = server.server.address("/start");
         const std::vector<std::pair<int32_t, std::string_view>> cells = {
             {items::kStatus, text::kStopped},
             {items::kUrl, address},
-            {items::kKeywords, "AFTERNUL"},  // a find only if the NUL were passed over
+            {items::kKeywords, keywords},
             {items::kSoundAlarm, text::kNo},
             {items::kRefreshMinutes, "0"},
             {items::kMatchMode, text::kModeAny},
             {items::kTargetFound, text::kNo}};
         for (const auto& [column, value] : cells) list.setCellText(0, column, value);
-        const size_t setupWrites = log.size();
+        setupWrites = log.size();
+    }
+    items::ItemList list;
+    monitor::testing::WriteLog log{list};
+    monitor::testing::FakeMessages messages;
+    monitor::testing::FakeDisplay display;
+    FastSleeper sleeper;
+    platform::Win32PageReaderFactory readers{kTestLimits};
+    platform::Win32AlarmPresenter presenter;
+    monitor::Monitoring monitoring{{list, messages, display, sleeper, readers, presenter}};
+    size_t setupWrites = 0;
+};
+
+TEST(HostileServer, WorkerCarriesOnAndStopsAtOnce) {
+    for (const Hostile& hostile : hostiles()) {
+        SCOPED_TRACE(hostile.name);
+        HostileServer server(hostile.behaviour);
+        // "AFTERNUL": a find only if the NUL were passed over.
+        WatchedEntry entry(server.server.address("/start"), "AFTERNUL");
+        auto& list = entry.list;
+        auto& log = entry.log;
+        auto& monitoring = entry.monitoring;
 
         monitoring.StartMonitoring();
         // Every case is followed by the next cycle, a hanging one after the time limit.
@@ -384,7 +396,7 @@ TEST(HostileServer, WorkerCarriesOnAndStopsAtOnce) {
         EXPECT_FALSE(alarmBoxOpen());
         EXPECT_EQ(log.size(), writesAtStop);
         const std::vector<monitor::testing::CellWrite> writes = log.writes();
-        for (size_t i = setupWrites; i < writes.size(); ++i) {
+        for (size_t i = entry.setupWrites; i < writes.size(); ++i) {
             EXPECT_EQ(writes[i].column, items::kStatus);
             EXPECT_TRUE(writes[i].text == text::kMonitoring || writes[i].text == text::kStopped)
                 << writes[i].text;
@@ -414,19 +426,10 @@ TEST(HostileServer, WorkerCarriesOnWhenTheRefetchHangs) {
                 test_support::WaitForPeerOrStop(s, stop);
             }
         });
-        items::ItemList list;
-        monitor::testing::FakeMessages messages;
-        monitor::testing::FakeDisplay display;
-        FastSleeper sleeper;
-        platform::Win32PageReaderFactory readers(kTestLimits);
-        platform::Win32AlarmPresenter presenter;
-        monitor::Monitoring monitoring({list, messages, display, sleeper, readers, presenter});
-        list.appendRow("1");
-        list.setCellText(0, items::kUrl, server.address("/start"));
-        list.setCellText(0, items::kKeywords, "hello");  // a find only if the refetch came back
-        list.setCellText(0, items::kRefreshMinutes, "0");
-        list.setCellText(0, items::kMatchMode, text::kModeAny);
-        list.setCellText(0, items::kTargetFound, text::kNo);
+        // "hello": a find only if the refetch came back.
+        WatchedEntry entry(server.address("/start"), "hello");
+        auto& list = entry.list;
+        auto& monitoring = entry.monitoring;
 
         monitoring.StartMonitoring();
         EXPECT_TRUE(waitUntil([&] { return pages >= 2; }, 30s)) << pages;
