@@ -17,6 +17,7 @@
 
 #include "items/item_file.h"
 #include "platform/win32/wide_text.h"
+#include "support/top_windows.h"
 #include "ui/ui_messages.h"
 
 namespace {
@@ -30,28 +31,10 @@ struct Sample {
     long long requests = -1;
 };
 
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
 HWND mainWindowOf(DWORD processId) {
-    WindowSearch search{processId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<WindowSearch*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (owner == s->processId && lstrcmpW(name, L"PagorinMainWindow") == 0) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return pagorin::test_support::TopWindowOf(processId, [](HWND window) {
+        return pagorin::test_support::ClassOf(window) == L"PagorinMainWindow";
+    });
 }
 
 // Wine answers GetProcessHandleCount with 0 for every process; the system handle table,

@@ -12,6 +12,7 @@
 
 #include "items/item_file.h"
 #include "platform/win32/wide_text.h"
+#include "support/top_windows.h"
 #include "ui/ui_messages.h"
 
 namespace {
@@ -24,36 +25,18 @@ struct Started {
     double milliseconds = 0;
 };
 
-struct WindowSearch {
-    DWORD processId;
-    const wchar_t* className;
-    HWND found;
-};
-
 HWND visibleWindowOf(DWORD processId, const wchar_t* className) {
-    WindowSearch search{processId, className, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<WindowSearch*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (owner == s->processId && IsWindowVisible(window) &&
-                lstrcmpW(name, s->className) == 0) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return pagorin::test_support::TopWindowOf(processId, [&](HWND window) {
+        return IsWindowVisible(window) &&
+               pagorin::test_support::ClassOf(window) == className;
+    });
 }
 
 // Starts `exe` and waits until its window of `className` is visible.
 Started start(const std::wstring& exe, const std::wstring& folder, const wchar_t* className) {
     Started started;
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + exe + L"\"";
     const auto begin = Clock::now();
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,

@@ -29,6 +29,7 @@
 #include "platform/win32/win32_page_reader.h"
 #include "platform/win32/xml_http_object.h"
 #include "support/raw_server.h"
+#include "support/top_windows.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin {
@@ -308,24 +309,12 @@ TEST(HostileServer, AutomationObjectComesBackFromEveryCase) {
     }
 }
 
-// The visible alarm box of this process, if one is open.
+// The alarm box of this process, if one is open.
 bool alarmBoxOpen() {
-    struct Search {
-        std::wstring caption = platform::ToWide(monitor::kAlarmCaption);
-        bool found = false;
-    } search;
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            wchar_t caption[128] = {};
-            GetWindowTextW(window, caption, 128);
-            s->found = process == GetCurrentProcessId() && s->caption == caption;
-            return !s->found;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::wstring caption = platform::ToWide(monitor::kAlarmCaption);
+    return test_support::TopWindowOf(GetCurrentProcessId(), [&](HWND window) {
+               return test_support::TitleOf(window) == caption;
+           }) != nullptr;
 }
 
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

@@ -10,10 +10,14 @@
 
 #include "items/monitor_item.h"
 #include "platform/win32/wide_text.h"
+#include "support/top_windows.h"
 #include "ui/ui_messages.h"
 
 namespace pagorin::journey {
 namespace {
+
+using test_support::ClassOf;
+using test_support::TitleOf;
 
 constexpr UINT kSendTimeoutMs = 10000;
 constexpr int kCellCapacity = 4096;  // characters; the journeys' cells are far shorter
@@ -41,26 +45,6 @@ std::wstring ModulePath() {
 std::wstring FolderOf(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? L"." : path.substr(0, slash);
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-std::wstring TitleOf(HWND window) {
-    // GetWindowTextW reads another process's title without sending it a message.
-    std::wstring title(1024, L'\0');
-    const int length = GetWindowTextW(window, title.data(), static_cast<int>(title.size()));
-    title.resize(static_cast<size_t>(length > 0 ? length : 0));
-    return title;
-}
-
-DWORD ProcessOf(HWND window) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    return process;
 }
 
 // Every file in `folder` deleted, retried for a while: the program's image may stay
@@ -358,22 +342,9 @@ void RunningProgram::menuCommand(int id) const {
 }
 
 std::vector<HWND> RunningProgram::visibleWindows(const wchar_t* className) const {
-    struct Search {
-        DWORD process;
-        const wchar_t* className;
-        std::vector<HWND> found;
-    } search{info_.dwProcessId, className, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (ProcessOf(window) == s->process && IsWindowVisible(window) &&
-                ClassOf(window) == s->className) {
-                s->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return test_support::TopWindowsOf(info_.dwProcessId, [&](HWND window) {
+        return IsWindowVisible(window) && ClassOf(window) == className;
+    });
 }
 
 HWND RunningProgram::waitForWindow(const wchar_t* className, const std::wstring* title,

@@ -18,6 +18,7 @@
 #include "platform/win32/win32_alarm_presenter.h"
 #include "platform/win32/win32_page_reader.h"
 #include "support/loopback_server.h"
+#include "support/top_windows.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor {
@@ -41,28 +42,14 @@ struct AlarmBox {
 
 // The visible alarm box of this process, if one is open.
 AlarmBox findAlarmBox() {
-    struct Search {
-        std::wstring caption = platform::ToWide(kAlarmCaption);
-        AlarmBox found;
-    } search;
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            wchar_t caption[128] = {};
-            GetWindowTextW(window, caption, 128);
-            if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
-                s->caption != caption) {
-                return TRUE;
-            }
-            wchar_t text[1024] = {};
-            GetDlgItemTextW(window, 0xFFFF, text, 1024);
-            s->found = {window, platform::FromWide(text)};
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::wstring caption = platform::ToWide(kAlarmCaption);
+    const HWND window = test_support::TopWindowOf(GetCurrentProcessId(), [&](HWND candidate) {
+        return IsWindowVisible(candidate) && test_support::TitleOf(candidate) == caption;
+    });
+    if (window == nullptr) return {};
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(window, 0xFFFF, text, 1024);
+    return {window, platform::FromWide(text)};
 }
 
 AlarmBox waitForAlarmBox(std::chrono::milliseconds timeout = 20s) {
