@@ -3,6 +3,7 @@
 # private display with the box held open, and saves the Wine desktop as a PNG.
 # Usage: tools/alarm-screenshot.sh BUILD_DIR OUT.png   (a Windows build, tests built)
 set -euo pipefail
+. "$(dirname "$0")/private-display.sh"
 if [ $# -ne 2 ]; then
   echo "usage: $0 BUILD_DIR OUT.png" >&2
   exit 2
@@ -24,10 +25,7 @@ cleanup() {
 trap cleanup EXIT
 
 # Always a display of our own, so nothing else appears in the picture.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$WORK/display")"
+start_private_display "$WORK/display"
 
 mkdir -p "$WINEPREFIX"
 wineserver -p

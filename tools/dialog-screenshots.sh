@@ -4,6 +4,7 @@
 # Usage: tools/dialog-screenshots.sh BUILD_DIR [OUT_DIR]
 # OUT_DIR defaults to BUILD_DIR/screenshots; the pictures' paths are printed.
 set -euo pipefail
+. "$(dirname "$0")/private-display.sh"
 B=$(realpath "$1")
 OUT=$(realpath -m "${2:-$B/screenshots}")
 TESTS="$B/tests/dialog_tests.exe"
@@ -16,11 +17,7 @@ cleanup() {
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
-: >"$B/xvfb-shots.display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$B/xvfb-shots.display" >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do [ -s "$B/xvfb-shots.display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$B/xvfb-shots.display")"
+start_private_display "$B/xvfb-shots.display"
 mkdir -p "$WINEPREFIX"
 wineserver -p
 "$B/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1

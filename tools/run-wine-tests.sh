@@ -3,6 +3,7 @@
 # one warm wineserver for all tests, and the prefix stopped cleanly at the end.
 # Usage: tools/run-wine-tests.sh BUILD_DIR [ctest arguments]
 set -euo pipefail
+. "$(dirname "$0")/private-display.sh"
 B=$(realpath "$1")
 shift
 export WINEPREFIX="$B/wineprefix"
@@ -13,12 +14,7 @@ cleanup() {
 }
 trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
-  : >"$B/xvfb.display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$B/xvfb.display" >/dev/null 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq 100); do [ -s "$B/xvfb.display" ] && break; sleep 0.1; done
-  DISPLAY=":$(cat "$B/xvfb.display")"
-  export DISPLAY
+  start_private_display "$B/xvfb.display"
 fi
 mkdir -p "$WINEPREFIX"
 "$B/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1   # make the prefix, start its services

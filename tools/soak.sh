@@ -17,6 +17,7 @@ case $workers in
 esac
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/private-display.sh"
 "$root/scripts/setup"
 winbuild="$root/build/bench-windows"
 cmake -S "$root" -B "$winbuild" -G Ninja --log-level=WARNING -DCMAKE_BUILD_TYPE=Release \
@@ -26,11 +27,11 @@ cmake --build "$winbuild" --target pagorin soak_driver
 
 server="$winbuild/soak-server"
 work="$winbuild/soak"
-xvfb=""
+XVFB_PID=""
 cleanup() {
   "$root/tools/https-test-server.sh" stop "$server" || true
   WINEPREFIX="$winbuild/wineprefix" wineserver -k 2>/dev/null || true
-  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+  [ -z "$XVFB_PID" ] || kill "$XVFB_PID" 2>/dev/null || true
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -56,11 +57,7 @@ mkdir -p "$work"
 cp "$winbuild/pagorin.exe" "$work/pagorin.exe"
 
 export WINEPREFIX="$winbuild/wineprefix"
-: >"$winbuild/soak.display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$winbuild/soak.display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$winbuild/soak.display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$winbuild/soak.display")"
+start_private_display "$winbuild/soak.display"
 
 # A crash then ends the program with a backtrace in the log instead of waiting on a dialog.
 "$winbuild/wine-run.sh" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD \
