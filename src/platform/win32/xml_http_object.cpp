@@ -14,18 +14,26 @@
 namespace pagorin::platform {
 namespace {
 
-// Invokes a member by name. `arguments` are in call order (COM wants them reversed).
-HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD kind,
-                     std::initializer_list<VARIANT> arguments, VARIANT* result) {
-    DISPID id;
+HRESULT dispatchId(IDispatch* object, const wchar_t* name, DISPID* id) {
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
+    return object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, id);
+}
+
+// `arguments` are in call order (COM wants them reversed).
+HRESULT invoke(IDispatch* object, DISPID id, WORD kind, std::initializer_list<VARIANT> arguments,
+               VARIANT* result) {
     std::vector<VARIANT> reversed(arguments.begin(), arguments.end());
     std::reverse(reversed.begin(), reversed.end());
     DISPPARAMS parameters{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
     return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters, result,
                           nullptr, nullptr);
+}
+
+HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD kind,
+                     std::initializer_list<VARIANT> arguments, VARIANT* result) {
+    DISPID id;
+    const HRESULT found = dispatchId(object, name, &id);
+    return FAILED(found) ? found : invoke(object, id, kind, arguments, result);
 }
 
 VARIANT bstrArgument(BSTR value) {
@@ -65,8 +73,6 @@ HRESULT XmlHttpObject::CreateDefault(IDispatch** instance) {
     return CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IDispatch,
                             reinterpret_cast<void**>(instance));
 }
-
-XmlHttpObject::XmlHttpObject() : creator_(CreateDefault) {}
 
 XmlHttpObject::XmlHttpObject(Creator creator, StopCheck stopped, FetchLimits limits)
     : creator_(std::move(creator)), stopped_(std::move(stopped)), limits_(limits) {}
@@ -122,10 +128,11 @@ std::optional<std::string> XmlHttpObject::get(std::string_view address) {
 bool XmlHttpObject::waitForResponse() {
     const auto deadline = std::chrono::steady_clock::now() + limits_.time;
     const size_t memoryAtStart = workingSet();
+    DISPID readyState;
+    if (FAILED(dispatchId(instance_.get(), L"readyState", &readyState))) return false;
     for (;;) {
         UniqueVariant state;
-        if (FAILED(invokeByName(instance_.get(), L"readyState", DISPATCH_PROPERTYGET, {},
-                                state.get())) ||
+        if (FAILED(invoke(instance_.get(), readyState, DISPATCH_PROPERTYGET, {}, state.get())) ||
             FAILED(VariantChangeType(state.get(), state.get(), 0, VT_I4))) {
             return false;
         }

@@ -27,14 +27,17 @@ struct FetchLimits {
 
 class XmlHttpObject : public fetch::HttpObject {
 public:
-    // Makes one new instance; the default asks COM for "Msxml2.XMLHTTP".
+    // Makes one new instance.
     using Creator = std::function<HRESULT(IDispatch** instance)>;
     // Polled while a request runs: true gives the request up at once. Whoever sets it
     // should also post a message to the thread, which wakes the wait.
     using StopCheck = std::function<bool()>;
 
-    XmlHttpObject();
-    explicit XmlHttpObject(Creator creator, StopCheck stopped = {}, FetchLimits limits = {});
+    // Asks COM for "Msxml2.XMLHTTP".
+    static HRESULT CreateDefault(IDispatch** instance);
+
+    explicit XmlHttpObject(Creator creator = CreateDefault, StopCheck stopped = {},
+                           FetchLimits limits = {});
     // Releases the instance, then undoes this thread's COM initialisations.
     ~XmlHttpObject() override;
     XmlHttpObject(const XmlHttpObject&) = delete;
@@ -49,8 +52,6 @@ public:
 
     bool hasInstance() const { return static_cast<bool>(instance_); }
     IDispatch* instance() const { return instance_.get(); }
-
-    static HRESULT CreateDefault(IDispatch** instance);
 
 private:
     bool waitForResponse();
