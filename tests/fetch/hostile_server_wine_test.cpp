@@ -30,6 +30,7 @@
 #include "platform/win32/xml_http_object.h"
 #include "support/raw_server.h"
 #include "support/top_windows.h"
+#include "support/wait_until.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin {
@@ -317,20 +318,8 @@ bool alarmBoxOpen() {
            }) != nullptr;
 }
 
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    for (auto end = std::chrono::steady_clock::now() + timeout;
-         std::chrono::steady_clock::now() < end; Sleep(20)) {
-        if (condition()) return true;
-    }
-    return condition();
-}
-
-// Real waits, a hundred times shorter, still cut short by a stop.
-struct FastSleeper : monitor::Sleeper {
-    bool sleep(std::chrono::milliseconds duration, monitor::StopToken& stop) override {
-        return stop.waitFor(duration / 100);
-    }
-};
+using monitor::testing::FastSleeper;
+using test_support::WaitUntil;
 
 // One entry, refreshed without pause, watched by the engine with the platform's real
 // page reader (test limits) and alarm; every cell write is logged.
@@ -371,7 +360,7 @@ TEST(HostileServer, WorkerCarriesOnAndStopsAtOnce) {
 
         monitoring.StartMonitoring();
         // Every case is followed by the next cycle, a hanging one after the time limit.
-        EXPECT_TRUE(waitUntil([&] { return server.starts >= 2; }, 30s)) << server.starts;
+        EXPECT_TRUE(WaitUntil([&] { return server.starts >= 2; }, 30s)) << server.starts;
         Sleep(200);
         const auto before = std::chrono::steady_clock::now();
         monitoring.StopMonitoring();
@@ -421,7 +410,7 @@ TEST(HostileServer, WorkerCarriesOnWhenTheRefetchHangs) {
         auto& monitoring = entry.monitoring;
 
         monitoring.StartMonitoring();
-        EXPECT_TRUE(waitUntil([&] { return pages >= 2; }, 30s)) << pages;
+        EXPECT_TRUE(WaitUntil([&] { return pages >= 2; }, 30s)) << pages;
         EXPECT_GE(refetches, 1);
         monitoring.StopMonitoring();
         EXPECT_TRUE(monitoring.waitUntilWorkersEnd(2s));

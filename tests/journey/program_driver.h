@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/wait_until.h"
+
 namespace pagorin::journey {
 
 using Clock = std::chrono::steady_clock;
@@ -23,16 +25,7 @@ inline double SecondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double>(to - from).count();
 }
 
-// Polls `condition` every 20 ms until it holds or `timeout` passes; its last answer.
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds timeout) {
-    const auto end = Clock::now() + timeout;
-    while (!condition()) {
-        if (Clock::now() >= end) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
+using test_support::WaitUntil;
 
 // A fresh folder under the temporary folder: "program" holds a copy of the program,
 // "elsewhere" is the working folder it is started in, so a file the program means to

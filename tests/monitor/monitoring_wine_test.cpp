@@ -19,6 +19,7 @@
 #include "platform/win32/win32_page_reader.h"
 #include "support/loopback_server.h"
 #include "support/top_windows.h"
+#include "support/wait_until.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor {
@@ -28,12 +29,7 @@ using namespace std::chrono_literals;
 using test_support::LoopbackServer;
 using test_support::RecordedRequest;
 
-// Real waits, a hundred times shorter, still cut short by a stop.
-struct FastSleeper : Sleeper {
-    bool sleep(std::chrono::milliseconds duration, StopToken& stop) override {
-        return stop.waitFor(duration / 100);
-    }
-};
+using testing::FastSleeper;
 
 struct AlarmBox {
     HWND window = nullptr;
@@ -62,12 +58,7 @@ AlarmBox waitForAlarmBox(std::chrono::milliseconds timeout = 20s) {
 }
 
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) return true;
-        Sleep(20);
-    }
-    return condition();
+    return test_support::WaitUntil(condition, timeout);
 }
 
 class MonitoringWineTest : public ::testing::Test {

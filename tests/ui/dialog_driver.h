@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/win32/unique_resource.h"
+#include "support/wait_until.h"
 #include "platform/win32/wide_text.h"
 #include "ui/layout.h"
 
@@ -129,17 +130,11 @@ inline HWND WaitForWindow(DWORD thread, const wchar_t* className, const std::wst
     return nullptr;
 }
 
-// Polls `condition` until it holds or the timeout passes; its last answer. For effects of
-// posted messages, which the test thread handles in its own time.
+// For effects of posted messages, which the test thread handles in its own time.
 template <typename Condition>
 bool WaitUntil(Condition condition,
                std::chrono::steady_clock::duration timeout = kWindowTimeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
+    return test_support::WaitUntil(condition, timeout);
 }
 
 // True once `window` is gone, within the timeout.
