@@ -2,8 +2,8 @@
 
 #include <condition_variable>
 #include <mutex>
-#include <system_error>
-#include <thread>
+
+#include "platform/background_thread.h"
 
 namespace pagorin::fetch {
 
@@ -25,16 +25,13 @@ std::optional<Text> TimeLimitedCall::run(std::function<Text()> call,
         leftBehind_.reset();
     }
     auto pending = std::make_shared<Pending>();
-    try {
-        std::thread([pending, call = std::move(call)] {
-            Text result = call();
-            std::lock_guard lock(pending->mutex);
-            pending->result = std::move(result);
-            pending->done.notify_all();
-        }).detach();
-    } catch (const std::system_error&) {
-        return std::nullopt;
-    }
+    const bool started = platform::StartBackgroundThread([pending, call = std::move(call)] {
+        Text result = call();
+        std::lock_guard lock(pending->mutex);
+        pending->result = std::move(result);
+        pending->done.notify_all();
+    });
+    if (!started) return std::nullopt;
     const auto deadline = std::chrono::steady_clock::now() + limit_;
     std::unique_lock lock(pending->mutex);
     while (!pending->result && !stopped() && std::chrono::steady_clock::now() < deadline) {

@@ -1,9 +1,7 @@
 // Starting and stopping the workers, and the clock of the time spent monitoring.
 #include "monitor/monitoring.h"
 
-#include <system_error>
-#include <thread>
-
+#include "platform/background_thread.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor {
@@ -68,18 +66,18 @@ void Monitoring::launch(const WorkerSlot& slot) {
         std::lock_guard lock(live->mutex);
         ++live->count;
     }
-    try {
-        MonitoringServices services = services_;
-        std::thread([services, slot, stop, live] {
-            const WorkerContext context{services.list, services.sleeper, services.readers,
-                                        services.presenter, *stop};
-            MonitorWorker(context, slot);
-            std::lock_guard lock(live->mutex);
-            --live->count;
-            live->changed.notify_all();
-        }).detach();
+    const MonitoringServices services = services_;
+    const bool started = platform::StartBackgroundThread([services, slot, stop, live] {
+        const WorkerContext context{services.list, services.sleeper, services.readers,
+                                    services.presenter, *stop};
+        MonitorWorker(context, slot);
+        std::lock_guard lock(live->mutex);
+        --live->count;
+        live->changed.notify_all();
+    });
+    if (started) {
         worker.stop = std::move(stop);
-    } catch (const std::system_error&) {
+    } else {
         // No thread: the row is simply not watched this time.
         std::lock_guard lock(live->mutex);
         --live->count;

@@ -23,6 +23,7 @@
 #include "monitor/alarm.h"
 #include "monitor/monitor_fakes.h"
 #include "monitor/monitoring.h"
+#include "platform/background_thread.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_alarm_presenter.h"
@@ -44,16 +45,17 @@ using Stopping = const std::atomic<bool>&;
 // Runs `call` on a thread of its own, which is left behind if it never ends, so a hang
 // fails the case instead of the whole program.
 template <typename Result>
-class Detached {
+class OnItsOwnThread {
 public:
     template <typename Call>
-    explicit Detached(Call call) : state_(std::make_shared<State>()) {
-        std::thread([state = state_, call = std::move(call)] {
+    explicit OnItsOwnThread(Call call) : state_(std::make_shared<State>()) {
+        const bool started = platform::StartBackgroundThread([state = state_, call = std::move(call)] {
             Result result = call();
             std::lock_guard lock(state->mutex);
             state->result = std::move(result);
             state->done.notify_all();
-        }).detach();
+        });
+        if (!started) ADD_FAILURE() << "no thread for the call";
     }
     std::optional<Result> waitFor(std::chrono::milliseconds limit) {
         std::unique_lock lock(state_->mutex);
@@ -70,7 +72,7 @@ private:
     std::shared_ptr<State> state_;
 };
 template <typename Call>
-Detached(Call) -> Detached<std::invoke_result_t<Call>>;
+OnItsOwnThread(Call) -> OnItsOwnThread<std::invoke_result_t<Call>>;
 
 void pause(std::chrono::milliseconds duration, Stopping stopping) {
     for (auto end = std::chrono::steady_clock::now() + duration;
@@ -210,7 +212,7 @@ TEST(HostileServer, OwnClientReturnsADefinedResult) {
         ASSERT_TRUE(server.server.listening());
         const std::string address = server.server.address("/start");
         const auto started = std::chrono::steady_clock::now();
-        Detached call([address] { return fetch::HttpGetText(address); });
+        OnItsOwnThread call([address] { return fetch::HttpGetText(address); });
         std::optional<std::string> result;
         if (hostile.ends) {
             result = call.waitFor(30s);
@@ -240,7 +242,7 @@ TEST(HostileServer, OwnClientCutsAnEndlessBodyAt64MiB) {
     const std::string address = server.server.address("/start");
     const auto started = std::chrono::steady_clock::now();
     const std::optional<std::string> result =
-        Detached([address] { return fetch::HttpGetText(address); }).waitFor(60s);
+        OnItsOwnThread([address] { return fetch::HttpGetText(address); }).waitFor(60s);
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - started);
     std::cout << "endless body: " << describe(result) << " in " << took.count() << " ms, "
@@ -271,7 +273,7 @@ TEST(HostileServer, DISABLED_AutomationObjectWithAnEndlessBody) {
     const size_t before = peakWorkingSet();
     const auto started = std::chrono::steady_clock::now();
     const std::optional<std::optional<std::string>> result =
-        Detached([address] { return automationGet(address); }).waitFor(600s);
+        OnItsOwnThread([address] { return automationGet(address); }).waitFor(600s);
     std::cout << "automation object, endless body: "
               << (result ? (*result ? describe(*result) : "nothing") : "(still running)")
               << " in "
@@ -291,7 +293,7 @@ TEST(HostileServer, AutomationObjectComesBackFromEveryCase) {
         const std::string address = server.server.address("/start");
         const auto started = std::chrono::steady_clock::now();
         const std::optional<std::optional<std::string>> result =
-            Detached([address] { return automationGet(address); }).waitFor(30s);
+            OnItsOwnThread([address] { return automationGet(address); }).waitFor(30s);
         const auto took = std::chrono::steady_clock::now() - started;
         std::cout << hostile.name << ": "
                   << (result ? (*result ? describe(*result) : "nothing") : "(still running)")
@@ -427,7 +429,7 @@ TEST(HostileAddress, PageFetchComesBackFromAddressesThatCannotBeFetched) {
                                 "http://[::1]:99999/", "http://127.0.0.1:1/"}) {
         SCOPED_TRACE(address);
         const auto started = std::chrono::steady_clock::now();
-        const std::optional<std::string> page = Detached([address] {
+        const std::optional<std::string> page = OnItsOwnThread([address] {
                                                     static const fetch::PageFetchServices services{
                                                         [](std::string_view url) {
                                                             return fetch::HttpGetText(

@@ -8,9 +8,8 @@
 #include <algorithm>
 #include <new>
 #include <string>
-#include <system_error>
-#include <thread>
 
+#include "platform/background_thread.h"
 #include "platform/win32/unique_resource.h"
 
 namespace pagorin::platform {
@@ -147,12 +146,9 @@ bool PlayWaveAsync(std::string_view riffImage) {
         // The thread owns its copy: the caller's image may be gone before the sound ends.
         std::string samples(wave->samples);
         wave->samples = {};
-        std::thread([format = *wave, samples = std::move(samples)]() mutable {
+        return StartBackgroundThread([format = *wave, samples = std::move(samples)]() mutable {
             PlaySamples(format, samples);
-        }).detach();
-        return true;
-    } catch (const std::system_error&) {
-        return false;
+        });
     } catch (const std::bad_alloc&) {
         return false;
     }

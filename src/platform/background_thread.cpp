@@ -1,0 +1,78 @@
+#include "platform/background_thread.h"
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace pagorin::platform {
+namespace {
+
+class BackgroundThreads {
+public:
+    bool start(std::function<void()> body) {
+        std::lock_guard lock(mutex_);
+        joinEnded();
+        try {
+            // Room first: once the thread exists, keeping it must not fail.
+            threads_.reserve(threads_.size() + 1);
+            auto ended = std::make_shared<std::atomic<bool>>(false);
+            std::thread thread([body = std::move(body), ended] {
+                body();
+                ended->store(true, std::memory_order_release);
+            });
+            threads_.push_back({std::move(thread), std::move(ended)});
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+
+    std::size_t held() {
+        std::lock_guard lock(mutex_);
+        return threads_.size();
+    }
+
+private:
+    struct Started {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> ended;
+    };
+
+    // A thread whose body has returned is only leaving: the join is short.
+    void joinEnded() {
+        std::erase_if(threads_, [](Started& started) {
+            if (!started.ended->load(std::memory_order_acquire)) return false;
+            started.thread.join();
+            return true;
+        });
+    }
+
+    std::mutex mutex_;
+    std::vector<Started> threads_;
+};
+
+// Never destroyed: a thread still running at the end of the process must not be joined
+// (or destroyed while joinable) by a static destructor.
+BackgroundThreads& threads() {
+    static BackgroundThreads& instance = *new BackgroundThreads;
+    return instance;
+}
+
+}  // namespace
+
+bool StartBackgroundThread(std::function<void()> body) {
+    return threads().start(std::move(body));
+}
+
+std::size_t BackgroundThreadsHeld() {
+    return threads().held();
+}
+
+}  // namespace pagorin::platform
