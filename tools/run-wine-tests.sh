@@ -23,4 +23,11 @@ wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 wineserver -p
 "$B/wine-run.sh" cmd /c exit </dev/null >/dev/null 2>&1
-ctest --test-dir "$B" --output-on-failure "$@"
+rm -f "$B/wine-restarts.log"
+status=0
+ctest --test-dir "$B" --output-on-failure "$@" || status=$?
+if [ -s "$B/wine-restarts.log" ]; then
+  echo "Wine starts that ended before the program ran, and were started again:"
+  cat "$B/wine-restarts.log"
+fi
+exit "$status"
