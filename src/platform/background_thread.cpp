@@ -39,6 +39,19 @@ public:
         return threads_.size();
     }
 
+    bool joinAll(std::chrono::milliseconds timeout) {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            {
+                std::lock_guard lock(mutex_);
+                joinEnded();
+                if (threads_.empty()) return true;
+            }
+            if (std::chrono::steady_clock::now() >= end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
 private:
     struct Started {
         std::thread thread;
@@ -73,6 +86,10 @@ bool StartBackgroundThread(std::function<void()> body) {
 
 std::size_t BackgroundThreadsHeld() {
     return threads().held();
+}
+
+bool JoinBackgroundThreads(std::chrono::milliseconds timeout) {
+    return threads().joinAll(timeout);
 }
 
 }  // namespace pagorin::platform

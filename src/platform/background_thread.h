@@ -2,6 +2,7 @@
 // outlives its stop, a sound that plays to its end, a call given up at its time limit.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 
@@ -17,5 +18,10 @@ bool StartBackgroundThread(std::function<void()> body);
 // For tests: threads started and not yet joined (those running, and those ended since
 // the last start).
 std::size_t BackgroundThreadsHeld();
+
+// For the end of a test program: waits up to `timeout` for every thread to end and joins
+// it, so that none is still on its way out when the process ends (Wine then now and
+// then kills the process). True when none is left.
+bool JoinBackgroundThreads(std::chrono::milliseconds timeout);
 
 }  // namespace pagorin::platform
