@@ -19,7 +19,9 @@ public:
         joinEnded();
         try {
             // Room first: once the thread exists, keeping it must not fail.
-            threads_.reserve(threads_.size() + 1);
+            if (threads_.size() == threads_.capacity()) {
+                threads_.reserve(std::max<std::size_t>(8, threads_.capacity() * 2));
+            }
             auto ended = std::make_shared<std::atomic<bool>>(false);
             std::thread thread([body = std::move(body), ended] {
                 body();
