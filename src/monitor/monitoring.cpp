@@ -66,8 +66,7 @@ void Monitoring::launch(const WorkerSlot& slot) {
         std::lock_guard lock(live->mutex);
         ++live->count;
     }
-    const MonitoringServices services = services_;
-    const bool started = platform::StartBackgroundThread([services, slot, stop, live] {
+    const bool started = platform::StartBackgroundThread([services = services_, slot, stop, live] {
         const WorkerContext context{services.list, services.sleeper, services.readers,
                                     services.presenter, *stop};
         MonitorWorker(context, slot);
