@@ -45,6 +45,8 @@ locations() {
     location = /redirect { return 302 /page.txt; }
     location = /to-other { return 302 $1/page.txt; }
     # Replacing text takes the length away, so the answer goes out chunked.
+    # The soak's slow page: sent a little slower than the program waits for a page.
+    location /slow/ { limit_rate 3200; }
     location = /chunked.txt {
       sub_filter 'PLACEHOLDER' 'replaced';
       sub_filter_once off;

@@ -10,11 +10,10 @@ constexpr std::string_view kCommonCharacter = "\xB5\xC4";  // 的: seen as GBK o
 }  // namespace
 
 Text FetchPageText(std::string_view address, HttpObject& http, const PageFetchServices& services) {
-    http.renew();
-    const std::optional<std::string> body = http.get(address);
-    Text page = body ? text::TextFromBytes(*body) : Text();
+    const std::optional<HttpObjectResponse> response = http.get(address);
+    Text page = response ? text::TextFromBytes(response->body) : Text();
     auto refetch = [&] { return services.utf8ToGbk(services.httpGetText(address)); };
-    if (DeclaresUtf8(page)) {
+    if ((response && ContentTypeDeclaresUtf8(response->contentType)) || DeclaresUtf8(page)) {
         page = refetch();
         if (text::FindText(page, kCharsetUtf8) != -1) {
             page = refetch();

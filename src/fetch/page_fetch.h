@@ -13,20 +13,20 @@ namespace pagorin::fetch {
 
 using text::Text;
 
-// The platform's automation HTTP object, one per worker, used only on the thread that
-// made it. The worker keeps it across cycles and destroys it when it ends.
+// One answer of the platform's automation HTTP object.
+struct HttpObjectResponse {
+    std::string body;         // the bytes, whatever the status
+    std::string contentType;  // the "Content-Type" response header; empty when there is none
+};
+
+// The platform's automation HTTP object, one per worker.
 class HttpObject {
 public:
     virtual ~HttpObject() = default;
 
-    // Prepares the calling thread for the object and makes a new instance that takes
-    // the previous one's place. When that fails the previous instance, if any, stays.
-    virtual void renew() = 0;
-
-    // A synchronous GET of `address` through the current instance, without headers of
-    // our own; the body whatever the status. Nothing when there is no instance or a
-    // call fails.
-    virtual std::optional<std::string> get(std::string_view address) = 0;
+    // A GET of `address` through a new instance of the object, asking for a fresh copy
+    // rather than a cached one. Nothing when the request failed or was given up.
+    virtual std::optional<HttpObjectResponse> get(std::string_view address) = 0;
 };
 
 // What the fetch needs besides the HTTP object: the program's own HTTP client for
@@ -37,7 +37,7 @@ struct PageFetchServices {
 };
 
 // The page text of `address`: the body up to its first NUL byte. A page that declares
-// itself UTF-8 is fetched again through the program's own client and converted, and
+// itself UTF-8 (in its Content-Type header or on the page) is fetched again through the program's own client and converted, and
 // again while the converted text keeps looking like an undecoded UTF-8 page.
 Text FetchPageText(std::string_view address, HttpObject& http, const PageFetchServices& services);
 
@@ -45,5 +45,9 @@ Text FetchPageText(std::string_view address, HttpObject& http, const PageFetchSe
 // unquoted, in a charset attribute or inside a content attribute, any letter case,
 // blanks around "=") or begins with the UTF-8 byte-order mark.
 bool DeclaresUtf8(std::string_view page);
+
+// True when a Content-Type header value has the parameter charset=utf-8 or utf8 (any
+// letter case, blanks around "=", the value quoted or not).
+bool ContentTypeDeclaresUtf8(std::string_view contentType);
 
 }  // namespace pagorin::fetch

@@ -1,5 +1,6 @@
 // Recognising a page that declares itself UTF-8. Many pages say so in ways other than
-// meta charset="utf-8"; missing them would leave every Chinese keyword unfound.
+// meta charset="utf-8", or only in the server's Content-Type header; missing them would
+// leave every Chinese keyword unfound.
 #include <string_view>
 
 #include "fetch/page_fetch.h"
@@ -36,7 +37,40 @@ bool elementDeclaresUtf8(std::string_view element) {
     }
 }
 
+std::string_view trimBlanks(std::string_view value) {
+    while (!value.empty() && isBlank(value.front())) value.remove_prefix(1);
+    while (!value.empty() && isBlank(value.back())) value.remove_suffix(1);
+    return value;
+}
+
+bool equalsIgnoringCase(std::string_view value, std::string_view lower) {
+    return value.size() == lower.size() && text::FindText(value, lower) == 1;
+}
+
 }  // namespace
+
+bool ContentTypeDeclaresUtf8(std::string_view contentType) {
+    // The media type comes first; every parameter after it follows a ";".
+    size_t next = contentType.find(';');
+    while (next != std::string_view::npos) {
+        const size_t start = next + 1;
+        next = contentType.find(';', start);
+        const std::string_view parameter = contentType.substr(
+            start, next == std::string_view::npos ? std::string_view::npos : next - start);
+        const size_t equals = parameter.find('=');
+        if (equals == std::string_view::npos ||
+            !equalsIgnoringCase(trimBlanks(parameter.substr(0, equals)), "charset")) {
+            continue;
+        }
+        std::string_view value = trimBlanks(parameter.substr(equals + 1));
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front()) {
+            value = trimBlanks(value.substr(1, value.size() - 2));
+        }
+        return equalsIgnoringCase(value, "utf-8") || equalsIgnoringCase(value, "utf8");
+    }
+    return false;
+}
 
 bool DeclaresUtf8(std::string_view page) {
     if (page.substr(0, kByteOrderMark.size()) == kByteOrderMark) return true;

@@ -10,16 +10,15 @@ namespace pagorin::fetch {
 namespace {
 
 struct ScriptedHttpObject : HttpObject {
-    int renewals = 0;
     std::deque<std::optional<std::string>> bodies;
+    std::string contentType;  // the header of every answer
     std::vector<std::string> addresses;
-    void renew() override { ++renewals; }
-    std::optional<std::string> get(std::string_view address) override {
+    std::optional<HttpObjectResponse> get(std::string_view address) override {
         addresses.emplace_back(address);
-        if (bodies.empty()) return std::nullopt;
-        auto body = bodies.front();
+        if (bodies.empty() || !bodies.front()) return std::nullopt;
+        HttpObjectResponse response{*bodies.front(), contentType};
         bodies.pop_front();
-        return body;
+        return response;
     }
 };
 
@@ -46,7 +45,6 @@ protected:
 TEST_F(PageFetchTest, PlainPageIsOneRequestCutAtTheFirstNul) {
     http.bodies.push_back(std::string("before\0after", 12));
     EXPECT_EQ(fetch("srv/a"), "before");
-    EXPECT_EQ(http.renewals, 1);
     EXPECT_EQ(http.addresses, (std::vector<std::string>{"srv/a"}));  // passed unchanged
     EXPECT_TRUE(clientAddresses.empty());
 }
@@ -76,6 +74,14 @@ TEST_F(PageFetchTest, NestedTestsMakeUpToFourRequests) {
     clientBodies = {"charset=UTF-8", "\xB5\xC4", "last"};
     EXPECT_EQ(fetch(), "gbk(last)");
     EXPECT_EQ(clientAddresses.size(), 3u);
+}
+
+TEST_F(PageFetchTest, Utf8ContentTypeHeaderCountsAsTheFirstTest) {
+    http.contentType = "text/html; charset=UTF-8";
+    http.bodies.push_back("<p>no declaration</p>");
+    clientBodies = {"charset=utf-8", "no common character"};
+    EXPECT_EQ(fetch(), "gbk(no common character)");
+    EXPECT_EQ(clientAddresses.size(), 2u);
 }
 
 TEST_F(PageFetchTest, SecondTestNeedsTheFirst) {
@@ -121,6 +127,22 @@ TEST(DeclaresUtf8, RefusedForms) {
              "x\xEF\xBB\xBF",
          }) {
         EXPECT_FALSE(DeclaresUtf8(page)) << page;
+    }
+}
+
+TEST(ContentTypeDeclaresUtf8, AcceptedAndRefusedForms) {
+    for (std::string_view header : {"text/html; charset=utf-8", "text/html;charset=\"UTF-8\"",
+                                    "text/html; charset=utf8", "text/html ; Charset = 'Utf-8' ",
+                                    "text/plain; format=flowed; charset=utf-8; x=y"}) {
+        EXPECT_TRUE(ContentTypeDeclaresUtf8(header)) << header;
+    }
+    for (std::string_view header :
+         {"", "text/html", "text/html; charset=gbk", "text/html; charset=gb2312",
+          "text/html; charset=gb18030", "text/html; charset=big5",
+          "text/html; charset=iso-8859-1", "text/html; charset=utf-16", "text/html; charset=utf-8x",
+          "text/html; charset=", "utf-8", "text/html; name=\"charset=utf-8\"",
+          "text/html; xcharset=utf-8"}) {
+        EXPECT_FALSE(ContentTypeDeclaresUtf8(header)) << header;
     }
 }
 

@@ -6,12 +6,14 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace pagorin::fetch {
 namespace {
 
 using namespace std::chrono_literals;
+using Text = std::string;
 
 // A call that blocks until released.
 struct Blocking {
@@ -34,8 +36,8 @@ struct Blocking {
 
 const std::function<bool()> kNeverStopped = [] { return false; };
 
-TEST(TimeLimitedCall, OverrunIsGivenUpAndBlocksFurtherCallsUntilItEnds) {
-    TimeLimitedCall limited(200ms);
+TEST(TimeLimitedCall, OverrunIsGivenUpAndTheNextCallWaitsForItToEnd) {
+    TimeLimitedCall<Text> limited(200ms);
     EXPECT_EQ(limited.run([] { return Text("page"); }, kNeverStopped), "page");
 
     auto blocking = std::make_shared<Blocking>();
@@ -45,23 +47,38 @@ TEST(TimeLimitedCall, OverrunIsGivenUpAndBlocksFurtherCallsUntilItEnds) {
     EXPECT_GE(took, 200ms);
     EXPECT_LT(took, 5s);
 
-    // The call left behind still runs: the next one is refused without being made.
+    // The call left behind still runs through the next call's whole limit: that call
+    // is not made.
     std::atomic<int> made{0};
+    const auto refused = std::chrono::steady_clock::now();
     EXPECT_EQ(limited.run([&] { return ++made, Text("x"); }, kNeverStopped), std::nullopt);
+    EXPECT_GE(std::chrono::steady_clock::now() - refused, 200ms);
     EXPECT_EQ(made, 0);
 
+    // It ends while the next call waits for it: that call is made.
+    TimeLimitedCall<Text> patient(60s);
+    auto second = std::make_shared<Blocking>();
+    std::atomic<bool> stop{false};
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(200ms);
+        stop = true;
+    });
+    EXPECT_EQ(patient.run([second] { return (*second)(); }, [&] { return stop.load(); }),
+              std::nullopt);
+    stopper.join();
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(200ms);
+        second->release();
+    });
+    EXPECT_EQ(patient.run([&] { return ++made, Text("again"); }, kNeverStopped), "again");
+    releaser.join();
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(second->calls, 1);
     blocking->release();
-    std::optional<Text> after;
-    for (int i = 0; i < 100 && !after; ++i) {
-        after = limited.run([&] { return ++made, Text("again"); }, kNeverStopped);
-        if (!after) std::this_thread::sleep_for(20ms);
-    }
-    EXPECT_EQ(after, "again");
-    EXPECT_EQ(blocking->calls, 1);
 }
 
 TEST(TimeLimitedCall, StopEndsTheWaitAtOnce) {
-    TimeLimitedCall limited(60s);
+    TimeLimitedCall<Text> limited(60s);
     auto blocking = std::make_shared<Blocking>();
     std::atomic<bool> stop{false};
     std::thread stopper([&] {

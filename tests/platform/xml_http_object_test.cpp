@@ -1,11 +1,17 @@
-// The worker's HTTP object: instances replaced each cycle, kept when creation fails,
-// released exactly once; the late-bound calls it makes, checked on a scripted object.
+// The worker's HTTP object: the late-bound calls each request makes, on which thread,
+// and when its instance is released, checked on a scripted object.
 #include "platform/win32/xml_http_object.h"
 
 #include <gtest/gtest.h>
 
+#include "support/wait_until.h"
+
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,19 +22,27 @@ namespace {
 // COM interfaces are released, never deleted through a base pointer.
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-// A scripted automation object: answers the five names and records every call except
-// the polls of "readyState", which counts down `pollsBeforeComplete`.
+// A scripted automation object: answers the six names and records every call. Its
+// "send" may be held until the test lets it go, as a slow server would.
 class ScriptedDispatch : public IDispatch {
 public:
     explicit ScriptedDispatch(std::string body) : body_(std::move(body)) {}
 
-    ULONG references = 1;
-    std::vector<std::wstring> calls;
+    std::atomic<ULONG> references{1};
+    std::vector<std::wstring> calls;  // read once the request has ended
     std::wstring openedUrl;
-    bool openedAsynchronously = false;
+    bool openedAsynchronously = true;
     bool failSend = false;
-    int pollsBeforeComplete = 0;  // negative: the response never completes
-    int polls = 0;
+    std::wstring contentType = L"text/html; charset=utf-8";
+    DWORD thread = 0;  // the thread that sent
+    std::atomic<int> sends{0};
+
+    void holdSend() { held_ = true; }
+    void releaseSend() {
+        std::lock_guard lock(mutex_);
+        held_ = false;
+        released_.notify_all();
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
         *out = this;
@@ -44,41 +58,44 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
                                             DISPID* id) override {
-        const std::wstring name = names[0];
-        if (name == L"open") *id = 1;
-        else if (name == L"send") *id = 2;
-        else if (name == L"responseBody") *id = 3;
-        else if (name == L"readyState") *id = 4;
-        else if (name == L"abort") *id = 5;
-        else return DISP_E_UNKNOWNNAME;
+        static const std::vector<std::wstring> known = {
+            L"open", L"send", L"responseBody", L"setRequestHeader", L"getResponseHeader"};
+        const auto found = std::find(known.begin(), known.end(), names[0]);
+        if (found == known.end()) return DISP_E_UNKNOWNNAME;
+        *id = static_cast<DISPID>(found - known.begin()) + 1;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD kind, DISPPARAMS* parameters,
                                      VARIANT* result, EXCEPINFO*, UINT*) override {
-        if (id == 1) {
+        // Arguments come reversed: rgvarg[0] is the last.
+        const auto argument = [&](UINT fromEnd) { return parameters->rgvarg[fromEnd]; };
+        switch (id) {
+        case 1:
             calls.push_back(L"open");
             if (kind != DISPATCH_METHOD || parameters->cArgs != 3) return E_INVALIDARG;
-            // Reversed: rgvarg[2] is the method, [1] the address, [0] the async flag.
-            if (std::wstring(parameters->rgvarg[2].bstrVal) != L"GET") return E_INVALIDARG;
-            openedUrl = parameters->rgvarg[1].bstrVal;
-            openedAsynchronously = parameters->rgvarg[0].vt == VT_BOOL &&
-                                   parameters->rgvarg[0].boolVal == VARIANT_TRUE;
+            if (std::wstring(argument(2).bstrVal) != L"GET") return E_INVALIDARG;
+            openedUrl = argument(1).bstrVal;
+            openedAsynchronously = argument(0).vt != VT_BOOL || argument(0).boolVal != VARIANT_FALSE;
             return S_OK;
-        }
-        if (id == 2) {
+        case 2: {
             calls.push_back(L"send");
-            polls = 0;
+            thread = GetCurrentThreadId();
+            ++sends;
+            std::unique_lock lock(mutex_);
+            released_.wait(lock, [&] { return !held_; });
             return failSend ? E_FAIL : (parameters->cArgs == 0 ? S_OK : E_INVALIDARG);
         }
-        if (id == 4) {
-            if (kind != DISPATCH_PROPERTYGET) return E_INVALIDARG;
-            result->vt = VT_I4;  // 1 loading, 4 complete
-            result->lVal = pollsBeforeComplete >= 0 && polls++ >= pollsBeforeComplete ? 4 : 1;
+        case 4:
+            if (parameters->cArgs != 2) return E_INVALIDARG;
+            calls.push_back(std::wstring(argument(1).bstrVal) + L": " + argument(0).bstrVal);
             return S_OK;
-        }
-        if (id == 5) {
-            calls.push_back(L"abort");
+        case 5:
+            calls.push_back(L"getResponseHeader " + std::wstring(argument(0).bstrVal));
+            result->vt = VT_BSTR;
+            result->bstrVal = SysAllocString(contentType.c_str());
             return S_OK;
+        default:
+            break;
         }
         calls.push_back(L"responseBody");
         if (kind != DISPATCH_PROPERTYGET) return E_INVALIDARG;
@@ -94,92 +111,98 @@ public:
 
 private:
     std::string body_;
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool held_ = false;
 };
 
-TEST(XmlHttpObject, EachRenewalReplacesTheInstance) {
-    ScriptedDispatch first("first");
-    ScriptedDispatch second(std::string("sec\0ond", 7));
-    std::vector<ScriptedDispatch*> next = {&first, &second};
-    bool failCreation = false;
-    {
-        XmlHttpObject http([&](IDispatch** instance) -> HRESULT {
-            if (failCreation || next.empty()) return E_FAIL;
-            *instance = next.front();
-            next.erase(next.begin());
-            return S_OK;
-        });
-        EXPECT_EQ(http.get("http://a/"), std::nullopt);  // no instance yet
-        http.renew();
-        EXPECT_EQ(http.get("http://a/\xD6\xD0"), "first");
-        EXPECT_EQ(first.openedUrl, L"http://a/\x4E2D");  // GBK address widened with 936
-        EXPECT_TRUE(first.openedAsynchronously);
-        EXPECT_EQ(first.calls, (std::vector<std::wstring>{L"open", L"send", L"responseBody"}));
-
-        failCreation = true;
-        http.renew();  // creation fails: the first instance stays in use
-        EXPECT_EQ(http.instance(), &first);
-        EXPECT_EQ(http.get("http://a/"), "first");
-
-        failCreation = false;
-        http.renew();
-        EXPECT_EQ(first.references, 0u);  // released when replaced
-        EXPECT_EQ(http.get("http://b/"), std::string("sec\0ond", 7));  // bytes as they are
-        second.failSend = true;
-        EXPECT_EQ(http.get("http://b/"), std::nullopt);
-    }
-    EXPECT_EQ(second.references, 0u);  // released when the worker's object ends
+XmlHttpObject::Creator handOut(ScriptedDispatch& object) {
+    return [&object](IDispatch** instance) {
+        object.AddRef();
+        *instance = &object;
+        return S_OK;
+    };
 }
 
-// A request that does not complete is aborted at the stop or at the time limit, and the
-// object serves the next request; a complete one is waited for however many polls.
-TEST(XmlHttpObject, RequestsEndAtTheStopOrTheTimeLimit) {
-    ScriptedDispatch object("page");
-    bool stop = false;
-    XmlHttpObject http(
-        [&](IDispatch** instance) {
-            object.AddRef();
-            *instance = &object;
-            return S_OK;
-        },
-        [&] { return stop; }, FetchLimits{std::chrono::milliseconds(300)});
-    http.renew();
-    object.pollsBeforeComplete = 3;
-    EXPECT_EQ(http.get("http://a/"), "page");
-    EXPECT_EQ(object.polls, 4);
+// Each request: a new instance on a thread of its own, a synchronous GET asking for a
+// fresh copy, the body and the Content-Type, and the instance released at its end.
+TEST(XmlHttpObject, EachRequestIsASynchronousGetOnItsOwnInstanceAndThread) {
+    ScriptedDispatch first(std::string("fir\0st", 6));
+    ScriptedDispatch second("second");
+    std::vector<ScriptedDispatch*> next = {&first, &second};
+    bool failCreation = false;
+    XmlHttpObject http([&](IDispatch** instance) -> HRESULT {
+        if (failCreation || next.empty()) return E_FAIL;
+        *instance = next.front();
+        next.erase(next.begin());
+        return S_OK;
+    });
+    const std::optional<fetch::HttpObjectResponse> answer = http.get("http://a/\xD6\xD0");
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->body, std::string("fir\0st", 6));  // bytes as they are
+    EXPECT_EQ(answer->contentType, "text/html; charset=utf-8");
+    EXPECT_EQ(first.openedUrl, L"http://a/\x4E2D");  // GBK address widened with 936
+    EXPECT_FALSE(first.openedAsynchronously);
+    EXPECT_EQ(first.calls, (std::vector<std::wstring>{
+                               L"open", L"If-Modified-Since: Thu, 01 Jan 1970 00:00:00 GMT",
+                               L"Cache-Control: no-cache", L"Pragma: no-cache", L"send",
+                               L"responseBody", L"getResponseHeader Content-Type"}));
+    EXPECT_NE(first.thread, GetCurrentThreadId());
+    EXPECT_EQ(first.references, 0u);
 
-    object.pollsBeforeComplete = -1;
-    object.calls.clear();
+    failCreation = true;
+    EXPECT_EQ(http.get("http://a/"), std::nullopt);
+    failCreation = false;
+    second.failSend = true;
+    EXPECT_EQ(http.get("http://b/"), std::nullopt);
+    EXPECT_EQ(second.references, 0u);
+}
+
+// A request past its limit or the stop is given up but never aborted: its instance is
+// released only when its request has ended, and the next request waits for that.
+TEST(XmlHttpObject, GivenUpRequestsEndByThemselves) {
+    ScriptedDispatch slow("late");
+    std::atomic<bool> stop{false};
+    XmlHttpObject http(handOut(slow), [&] { return stop.load(); },
+                       FetchLimits{std::chrono::milliseconds(300)});
+    slow.holdSend();
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(http.get("http://a/"), std::nullopt);
-    const auto took = std::chrono::steady_clock::now() - started;
-    EXPECT_GE(took, std::chrono::milliseconds(300));
-    EXPECT_LT(took, std::chrono::seconds(5));
-    EXPECT_EQ(object.calls, (std::vector<std::wstring>{L"open", L"send", L"abort"}));
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(300));
+    EXPECT_EQ(slow.references, 2u);  // still held by its request
 
-    stop = true;
-    object.calls.clear();
+    // Still running through the next request's limit: that one is not made.
     EXPECT_EQ(http.get("http://a/"), std::nullopt);
-    EXPECT_EQ(object.calls, (std::vector<std::wstring>{L"open", L"send", L"abort"}));
-    EXPECT_LE(object.polls, 1);
+    EXPECT_EQ(slow.references, 2u);
+
+    slow.releaseSend();
+    EXPECT_TRUE(test_support::WaitUntil([&] { return slow.references == 1; },
+                                        std::chrono::seconds(10)));
+    EXPECT_EQ(slow.sends, 1);
+    EXPECT_EQ(http.get("http://a/")->body, "late");
+
+    slow.holdSend();
+    stop = true;
+    const auto stopped = std::chrono::steady_clock::now();
+    EXPECT_EQ(http.get("http://a/"), std::nullopt);
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(2));
+    // The request left behind at the stop is let go once it has reached the object.
+    EXPECT_TRUE(test_support::WaitUntil([&] { return slow.sends == 3; }, std::chrono::seconds(10)));
+    slow.releaseSend();
+    EXPECT_TRUE(test_support::WaitUntil([&] { return slow.references == 1; },
+                                        std::chrono::seconds(10)));
 }
 
 TEST(XmlHttpObject, BodyIsCutAt64MiB) {
     ScriptedDispatch object(std::string(fetch::kMaxBodySize + 10, 'b'));
-    XmlHttpObject http([&](IDispatch** instance) {
-        object.AddRef();
-        *instance = &object;
-        return S_OK;
-    });
-    http.renew();
-    const std::optional<std::string> body = http.get("http://a/");
-    ASSERT_TRUE(body.has_value());
-    EXPECT_EQ(body->size(), fetch::kMaxBodySize);
+    XmlHttpObject http(handOut(object));
+    const std::optional<fetch::HttpObjectResponse> answer = http.get("http://a/");
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->body.size(), fetch::kMaxBodySize);
 }
 
 TEST(XmlHttpObject, RealObjectRejectsAnEmptyAddress) {
     XmlHttpObject http;
-    http.renew();
-    ASSERT_TRUE(http.hasInstance());
     EXPECT_EQ(http.get(""), std::nullopt);
 }
 

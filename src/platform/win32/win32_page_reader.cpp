@@ -15,11 +15,7 @@ public:
     Win32PageReader(monitor::StopToken& stop, FetchLimits limits)
         : stopped_([&stop] { return stop.stopRequested(); }),
           http_(XmlHttpObject::CreateDefault, stopped_, limits),
-          refetch_(limits.time),
-          // A stop wakes the request's wait on this thread at once.
-          wake_(stop.onStop([thread = GetCurrentThreadId()] {
-              PostThreadMessageW(thread, WM_NULL, 0, 0);
-          })) {}
+          refetch_(limits.time) {}
 
     monitor::Text read(std::string_view address) override {
         const fetch::PageFetchServices services{
@@ -35,10 +31,9 @@ public:
 
 private:
     std::function<bool()> stopped_;
-    XmlHttpObject http_;  // made on the worker's thread with the reader, and released there
+    XmlHttpObject http_;
     // The UTF-8 refetches through the program's own client, which has no limit of its own.
-    fetch::TimeLimitedCall refetch_;
-    monitor::StopToken::Registration wake_;
+    fetch::TimeLimitedCall<fetch::Text> refetch_;
 };
 
 }  // namespace

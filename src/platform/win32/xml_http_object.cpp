@@ -1,5 +1,5 @@
-// Late-bound calls "open", "send", "abort" and the properties "readyState" and
-// "responseBody" on the HTTP object.
+// Late-bound calls "open", "setRequestHeader", "send", "responseBody" and
+// "getResponseHeader" on the HTTP object, on the request's own thread.
 #include "platform/win32/xml_http_object.h"
 
 #include <objbase.h>
@@ -9,31 +9,24 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/wide_text.h"
 
 namespace pagorin::platform {
 namespace {
 
-HRESULT dispatchId(IDispatch* object, const wchar_t* name, DISPID* id) {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    return object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, id);
-}
-
 // `arguments` are in call order (COM wants them reversed).
-HRESULT invoke(IDispatch* object, DISPID id, WORD kind, std::initializer_list<VARIANT> arguments,
-               VARIANT* result) {
+HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD kind,
+                     std::initializer_list<VARIANT> arguments, VARIANT* result) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id;
+    const HRESULT found = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(found)) return found;
     std::vector<VARIANT> reversed(arguments.begin(), arguments.end());
     std::reverse(reversed.begin(), reversed.end());
     DISPPARAMS parameters{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
     return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters, result,
                           nullptr, nullptr);
-}
-
-HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD kind,
-                     std::initializer_list<VARIANT> arguments, VARIANT* result) {
-    DISPID id;
-    const HRESULT found = dispatchId(object, name, &id);
-    return FAILED(found) ? found : invoke(object, id, kind, arguments, result);
 }
 
 VARIANT bstrArgument(BSTR value) {
@@ -60,9 +53,87 @@ size_t workingSet() {
                : 0;
 }
 
-constexpr LONG kReadyStateComplete = 4;
-// The longest the wait sleeps between looks at the limits when no message comes.
-constexpr DWORD kPollMilliseconds = 50;
+// On Windows the object answers from the Internet cache while a cached copy looks fresh;
+// a monitor must see the page as it is now. A date in the distant past makes every
+// cached copy stale.
+constexpr const wchar_t* kFreshCopyHeaders[][2] = {
+    {L"If-Modified-Since", L"Thu, 01 Jan 1970 00:00:00 GMT"},
+    {L"Cache-Control", L"no-cache"},
+    {L"Pragma", L"no-cache"},
+};
+
+bool setRequestHeader(IDispatch* instance, const wchar_t* name, const wchar_t* value) {
+    const UniqueBstr header(name);
+    const UniqueBstr content(value);
+    return SUCCEEDED(invokeByName(instance, L"setRequestHeader", DISPATCH_METHOD,
+                                  {bstrArgument(header.get()), bstrArgument(content.get())},
+                                  nullptr));
+}
+
+std::string responseBody(IDispatch* instance) {
+    UniqueVariant body;
+    if (FAILED(invokeByName(instance, L"responseBody", DISPATCH_PROPERTYGET, {}, body.get())) ||
+        body.get()->vt != (VT_ARRAY | VT_UI1) || body.get()->parray == nullptr) {
+        return {};
+    }
+    SAFEARRAY* array = body.get()->parray;
+    LONG lower = 0;
+    LONG upper = -1;
+    SafeArrayGetLBound(array, 1, &lower);
+    SafeArrayGetUBound(array, 1, &upper);
+    void* data = nullptr;
+    if (upper < lower || FAILED(SafeArrayAccessData(array, &data))) return {};
+    const size_t size = std::min(static_cast<size_t>(upper - lower) + 1, fetch::kMaxBodySize);
+    std::string bytes(static_cast<const char*>(data), size);
+    SafeArrayUnaccessData(array);
+    return bytes;
+}
+
+// Empty when there is no such header or the call fails.
+std::string contentType(IDispatch* instance) {
+    const UniqueBstr name(L"Content-Type");
+    UniqueVariant value;
+    if (FAILED(invokeByName(instance, L"getResponseHeader", DISPATCH_METHOD,
+                            {bstrArgument(name.get())}, value.get())) ||
+        value.get()->vt != VT_BSTR || value.get()->bstrVal == nullptr) {
+        return {};
+    }
+    return FromWide(value.get()->bstrVal);
+}
+
+std::optional<fetch::HttpObjectResponse> synchronousGet(IDispatch* instance,
+                                                        const std::wstring& address) {
+    const UniqueBstr method(L"GET");
+    const UniqueBstr url(address);
+    if (FAILED(invokeByName(instance, L"open", DISPATCH_METHOD,
+                            {bstrArgument(method.get()), bstrArgument(url.get()),
+                             boolArgument(false)},
+                            nullptr))) {
+        return std::nullopt;
+    }
+    for (const auto& [name, value] : kFreshCopyHeaders) setRequestHeader(instance, name, value);
+    // Returns when the whole answer is there or the request has failed: either way the
+    // object's request has ended.
+    if (FAILED(invokeByName(instance, L"send", DISPATCH_METHOD, {}, nullptr))) {
+        return std::nullopt;
+    }
+    return fetch::HttpObjectResponse{responseBody(instance), contentType(instance)};
+}
+
+// The body of a request's thread.
+std::optional<fetch::HttpObjectResponse> requestOnThisThread(const XmlHttpObject::Creator& creator,
+                                                             const std::wstring& address) {
+    const HRESULT apartment = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::optional<fetch::HttpObjectResponse> response;
+    {
+        ComPtr<IDispatch> instance;
+        if (SUCCEEDED(creator(instance.put())) && instance) {
+            response = synchronousGet(instance.get(), address);
+        }
+    }  // released here, once its request has ended
+    if (SUCCEEDED(apartment)) CoUninitialize();
+    return response;
+}
 
 }  // namespace
 
@@ -75,79 +146,21 @@ HRESULT XmlHttpObject::CreateDefault(IDispatch** instance) {
 }
 
 XmlHttpObject::XmlHttpObject(Creator creator, StopCheck stopped, FetchLimits limits)
-    : creator_(std::move(creator)), stopped_(std::move(stopped)), limits_(limits) {}
+    : creator_(std::move(creator)),
+      stopped_(std::move(stopped)),
+      limits_(limits),
+      requests_(limits.time) {}
 
-XmlHttpObject::~XmlHttpObject() {
-    instance_.reset();
-    for (; comInitializations_ > 0; --comInitializations_) CoUninitialize();
-}
-
-void XmlHttpObject::renew() {
-    // Every cycle, as a thread may have been left without COM by code it called.
-    if (SUCCEEDED(CoInitialize(nullptr))) ++comInitializations_;
-    ComPtr<IDispatch> fresh;
-    if (SUCCEEDED(creator_(fresh.put())) && fresh) instance_ = std::move(fresh);
-}
-
-std::optional<std::string> XmlHttpObject::get(std::string_view address) {
-    if (!instance_) return std::nullopt;
-    const UniqueBstr method(L"GET");
-    const UniqueBstr url(ToWide(address));
-    if (FAILED(invokeByName(instance_.get(), L"open", DISPATCH_METHOD,
-                            {bstrArgument(method.get()), bstrArgument(url.get()),
-                             boolArgument(true)},
-                            nullptr))) {
-        return std::nullopt;
-    }
-    if (FAILED(invokeByName(instance_.get(), L"send", DISPATCH_METHOD, {}, nullptr))) {
-        return std::nullopt;
-    }
-    if (!waitForResponse()) {
-        invokeByName(instance_.get(), L"abort", DISPATCH_METHOD, {}, nullptr);
-        return std::nullopt;
-    }
-    UniqueVariant body;
-    if (FAILED(invokeByName(instance_.get(), L"responseBody", DISPATCH_PROPERTYGET, {},
-                            body.get())) ||
-        body.get()->vt != (VT_ARRAY | VT_UI1) || body.get()->parray == nullptr) {
-        return std::nullopt;
-    }
-    SAFEARRAY* array = body.get()->parray;
-    LONG lower = 0;
-    LONG upper = -1;
-    SafeArrayGetLBound(array, 1, &lower);
-    SafeArrayGetUBound(array, 1, &upper);
-    void* data = nullptr;
-    if (upper < lower || FAILED(SafeArrayAccessData(array, &data))) return std::string();
-    const size_t size = std::min(static_cast<size_t>(upper - lower) + 1, fetch::kMaxBodySize);
-    std::string bytes(static_cast<const char*>(data), size);
-    SafeArrayUnaccessData(array);
-    return bytes;
-}
-
-bool XmlHttpObject::waitForResponse() {
-    const auto deadline = std::chrono::steady_clock::now() + limits_.time;
+std::optional<fetch::HttpObjectResponse> XmlHttpObject::get(std::string_view address) {
     const size_t memoryAtStart = workingSet();
-    DISPID readyState;
-    if (FAILED(dispatchId(instance_.get(), L"readyState", &readyState))) return false;
-    for (;;) {
-        UniqueVariant state;
-        if (FAILED(invoke(instance_.get(), readyState, DISPATCH_PROPERTYGET, {}, state.get())) ||
-            FAILED(VariantChangeType(state.get(), state.get(), 0, VT_I4))) {
-            return false;
-        }
-        if (state.get()->lVal == kReadyStateComplete) return true;
-        if (stopped_ && stopped_()) return false;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        if (workingSet() > memoryAtStart + limits_.memoryGrowth) return false;
-        // The object's progress arrives as messages to this thread.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMilliseconds, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
+    const auto givenUp = [&] {
+        return (stopped_ && stopped_()) || workingSet() > memoryAtStart + limits_.memoryGrowth;
+    };
+    return requests_
+        .run([creator = creator_,
+              url = ToWide(address)] { return requestOnThisThread(creator, url); },
+             givenUp)
+        .value_or(std::nullopt);
 }
 
 }  // namespace pagorin::platform

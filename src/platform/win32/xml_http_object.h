@@ -1,8 +1,9 @@
-// The worker's HTTP object: an "Msxml2.XMLHTTP" instance driven by name through its
-// automation interface. It must be created, used and destroyed on one thread.
+// The worker's HTTP object: "Msxml2.XMLHTTP" driven by name through its automation
+// interface, each request on a thread of its own.
 #pragma once
 
 #include <windows.h>
+#include <oaidl.h>
 
 #include <chrono>
 #include <cstddef>
@@ -10,7 +11,7 @@
 
 #include "fetch/http_request.h"
 #include "fetch/page_fetch.h"
-#include "platform/win32/com_ptr.h"
+#include "fetch/time_limited_call.h"
 
 namespace pagorin::platform {
 
@@ -25,12 +26,18 @@ struct FetchLimits {
     size_t memoryGrowth = 8 * fetch::kMaxBodySize;
 };
 
+// Each request runs on a new thread with its own single-threaded apartment: the thread
+// makes an instance, sends a synchronous GET, reads the answer, releases the instance
+// and ends. The caller waits for it up to the limits or the stop. A request given up is
+// never aborted and its instance never released early: it is left to end by itself, as
+// the object calls back into its instance until its request has ended (under Wine it
+// then writes a late answer into freed memory). At most one request is left behind;
+// the next one waits for it first, within its own limits.
 class XmlHttpObject : public fetch::HttpObject {
 public:
-    // Makes one new instance.
+    // Makes one new instance, on the request's thread.
     using Creator = std::function<HRESULT(IDispatch** instance)>;
-    // Polled while a request runs: true gives the request up at once. Whoever sets it
-    // should also post a message to the thread, which wakes the wait.
+    // Polled every 50 ms while a request runs: true gives the request up at once.
     using StopCheck = std::function<bool()>;
 
     // Asks COM for "Msxml2.XMLHTTP".
@@ -38,29 +45,17 @@ public:
 
     explicit XmlHttpObject(Creator creator = CreateDefault, StopCheck stopped = {},
                            FetchLimits limits = {});
-    // Releases the instance, then undoes this thread's COM initialisations.
-    ~XmlHttpObject() override;
     XmlHttpObject(const XmlHttpObject&) = delete;
     XmlHttpObject& operator=(const XmlHttpObject&) = delete;
 
-    void renew() override;
-    // Blocks until the whole body is there, as a synchronous request would, but sends
-    // it asynchronously and pumps this thread's messages meanwhile, so that a stop or
-    // a limit can end it: the request is then aborted and nothing is returned. The
-    // body is cut at 64 MiB like the program's own client's.
-    std::optional<std::string> get(std::string_view address) override;
-
-    bool hasInstance() const { return static_cast<bool>(instance_); }
-    IDispatch* instance() const { return instance_.get(); }
+    // The body is cut at 64 MiB like the program's own client's.
+    std::optional<fetch::HttpObjectResponse> get(std::string_view address) override;
 
 private:
-    bool waitForResponse();
-
     Creator creator_;
     StopCheck stopped_;
     FetchLimits limits_;
-    ComPtr<IDispatch> instance_;
-    int comInitializations_ = 0;
+    fetch::TimeLimitedCall<std::optional<fetch::HttpObjectResponse>> requests_;
 };
 
 }  // namespace pagorin::platform
