@@ -32,6 +32,15 @@ bool endsWith(std::string_view text, std::string_view suffix) {
     return text::CharacterBoundaries(bytesOf(text)).begins(text.size() - suffix.size());
 }
 
+// Where the first of the ASCII `characters` stands at or after `start` (which begins a
+// character), stepping over double-byte characters; npos when none does.
+size_t findFirstOf(std::string_view text, std::string_view characters, size_t start) {
+    for (size_t pos = start; pos < text.size(); pos += text::isLeadByte(bytesOf(text)[pos]) ? 2 : 1) {
+        if (characters.find(text[pos]) != std::string_view::npos) return pos;
+    }
+    return std::string_view::npos;
+}
+
 // Removes up to `count` bytes from the end.
 void dropLast(Text& text, size_t count) {
     text.resize(text.size() - std::min(count, text.size()));
@@ -108,6 +117,8 @@ Text UrlHost(std::string_view address, bool keepPort) {
         if (!contains(lowered, kHttp)) lowered.insert(0, kHttp);
         host = TextBetween(lowered, kHttp, "/");
     }
+    // A query or fragment may follow the host without a "/" in between.
+    host.erase(std::min(findFirstOf(host, "?#", 0), host.size()));
     if (keepPort || !contains(host, ":")) return host;
     return TextBefore(host, ":");
 }
@@ -135,9 +146,12 @@ Text UrlPath(std::string_view address) {
     int64_t hostPos = text::FindText(address.substr(static_cast<size_t>(schemeEnd)),
                                      UrlHost(address, false));
     if (hostPos != -1) hostPos += schemeEnd;
-    const int64_t slash = FindExact(address, "/", hostPos == -1 ? 1 : hostPos);
-    if (slash == -1) return "/";
-    return from(address, slash);
+    // The path starts at the first "/", "?" or "#" after the host; a query or fragment
+    // right after the host is given the root path.
+    const size_t end =
+        findFirstOf(address, "/?#", hostPos == -1 ? 0 : static_cast<size_t>(hostPos - 1));
+    if (end == std::string_view::npos) return "/";
+    return (address[end] == '/' ? Text() : Text("/")) + Text(address.substr(end));
 }
 
 Text TextBetween(std::string_view text, std::string_view left, std::string_view right) {

@@ -121,9 +121,15 @@ TEST(UrlHostPortPath, Https) {
     EXPECT_EQ(UrlPort("http://srv.lan"), 80);
 }
 
-TEST(UrlHostPortPath, QueryWithoutSlash) {
-    EXPECT_EQ(UrlHost("http://srv.lan?x=1", false), "srv.lan?x=1");
-    EXPECT_EQ(UrlPath("http://srv.lan?x=1"), "/");
+TEST(UrlHostPortPath, QueryOrFragmentRightAfterTheHost) {
+    EXPECT_EQ(UrlHost("http://srv.lan?x=1", false), "srv.lan");
+    EXPECT_EQ(UrlPath("http://srv.lan?x=1"), "/?x=1");
+    EXPECT_EQ(UrlHost("http://example.com#top", false), "example.com");
+    EXPECT_EQ(UrlPath("http://example.com#top"), "/#top");
+    EXPECT_EQ(UrlHost("https://Srv.Lan:8443?q=a/b", true), "srv.lan:8443");
+    EXPECT_EQ(UrlPort("https://Srv.Lan:8443?q=a/b"), 8443);
+    EXPECT_EQ(UrlPath("https://Srv.Lan:8443?q=a/b"), "/?q=a/b");
+    EXPECT_EQ(UrlHost("srv.lan?id=7", false), "srv.lan");
     EXPECT_EQ(UrlPath("http://Srv.Lan/Some/Path?Q=A/B#F"), "/Some/Path?Q=A/B#F");
     EXPECT_EQ(UrlPath("http://srv.lan/"), "/");
     // Hosts that also spell part of the scheme are found after it.
@@ -161,6 +167,9 @@ TEST(UrlHostPortPath, DoubleByteCharactersHoldingColonOrSlash) {
     // A host ending in B0 2F still ends in that character, not in "/".
     EXPECT_EQ(UrlHost("http://h\xB0/", true), "h\xB0/");
     EXPECT_EQ(UrlPath("http://h\xB0/"), "/");
+    // B0 3F and B0 23 are no query or fragment marks.
+    EXPECT_EQ(UrlHost("http://h\xB0?x\xB0#y", false), "h\xB0?x\xB0#y");
+    EXPECT_EQ(UrlPath("http://h\xB0?x?q"), "/?q");
     // B0 3A is no port colon.
     EXPECT_EQ(UrlHost("http://h\xB0:8/", false), "h\xB0:8");
     EXPECT_EQ(UrlPort("http://h\xB0:8/"), 80);
