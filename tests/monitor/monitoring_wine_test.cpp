@@ -6,10 +6,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "monitor/alarm.h"
 #include "monitor/monitoring.h"
@@ -90,12 +93,21 @@ protected:
     std::condition_variable holdChanged;
     bool released = false;
     std::atomic<int> heldRequests{0};
+    std::string declaredContentType;  // under holdMutex
     LoopbackServer server{[this](const RecordedRequest& request) {
         if (request.requestLine.find("/hold") != std::string::npos) {
             heldRequests.fetch_add(1);
             std::unique_lock lock(holdMutex);
             holdChanged.wait(lock, [this] { return released; });
             return LoopbackServer::Response(200, "OK", "", "sale sale");
+        }
+        if (request.requestLine.find("/declared") != std::string::npos) {
+            // 降价 in UTF-8, declared (or not) only in the header, and cacheable for an hour.
+            std::unique_lock lock(holdMutex);
+            return LoopbackServer::Response(
+                200, "OK",
+                "Content-Type: " + declaredContentType + "\r\nCache-Control: max-age=3600\r\n",
+                "<p>\xE9\x99\x8D\xE4\xBB\xB7</p>");
         }
         if (request.requestLine.find("/utf8") != std::string::npos) {
             // 降价 in UTF-8, declared in a content attribute.
@@ -175,6 +187,62 @@ TEST_F(MonitoringWineTest, Utf8PagesAreFetchedAgainAndMatchedInGbk) {
     // client: the converted page still says charset=utf-8 (but holds no 的).
     ASSERT_TRUE(waitUntil([&] { return list.cellText(0, items::kTargetFound) == text::kYes; }));
     EXPECT_EQ(server.requests().size(), 3u);
+}
+
+// The page's own request only: the program's own client sends a Referer.
+bool fromTheAutomationObject(const RecordedRequest& request) {
+    return test_support::HeaderValue(request.headerBlock, "Referer").empty();
+}
+
+// A charset named only in the Content-Type header: UTF-8 there makes the page UTF-8,
+// anything else leaves it to the page. Every request of the automation object asks for a
+// fresh copy, also of a page the server says may be cached for an hour.
+TEST_F(MonitoringWineTest, Utf8DeclaredOnlyInTheHeader) {
+    const struct {
+        const char* contentType;
+        bool utf8;
+    } cases[] = {{"text/html; charset=utf-8", true},
+                 {"text/html;charset=\"UTF-8\"", true},
+                 {"text/html; charset=utf8", true},
+                 {"text/html; charset=gbk", false},
+                 {"text/html", false}};
+    for (const auto& [contentType, utf8] : cases) {
+        SCOPED_TRACE(contentType);
+        {
+            std::lock_guard lock(holdMutex);
+            declaredContentType = contentType;
+        }
+        while (list.rowCount() > 0) list.deleteRow(0);
+        addRow("/declared", "\xBD\xB5\xBC\xDB");  // 降价 in GBK
+        const size_t before = server.requests().size();
+        monitoring.StartMonitoring();
+        if (utf8) {
+            const AlarmBox box = waitForAlarmBox();
+            ASSERT_NE(box.window, nullptr);
+            PostMessageW(box.window, WM_COMMAND, IDOK, 0);
+            ASSERT_TRUE(
+                waitUntil([&] { return list.cellText(0, items::kTargetFound) == text::kYes; }));
+            // The page, then one refetch: the converted text says no charset=utf-8.
+            EXPECT_EQ(server.requests().size() - before, 2u);
+        } else {
+            ASSERT_TRUE(waitUntil([&] { return server.requests().size() - before >= 3; }));
+            EXPECT_EQ(findAlarmBox().window, nullptr);
+        }
+        monitoring.StopMonitoring();
+        ASSERT_TRUE(monitoring.waitUntilWorkersEnd(20s));
+        const std::vector<RecordedRequest> requests = server.requests();
+        const auto ours = std::count_if(requests.begin() + static_cast<std::ptrdiff_t>(before),
+                                        requests.end(), fromTheAutomationObject);
+        EXPECT_EQ(ours, utf8 ? 1 : static_cast<std::ptrdiff_t>(requests.size() - before));
+        for (size_t i = before; i < requests.size(); ++i) {
+            if (!fromTheAutomationObject(requests[i])) continue;
+            const std::string& headers = requests[i].headerBlock;
+            EXPECT_EQ(test_support::HeaderValue(headers, "If-Modified-Since"),
+                      "Thu, 01 Jan 1970 00:00:00 GMT");
+            EXPECT_EQ(test_support::HeaderValue(headers, "Cache-Control"), "no-cache");
+            EXPECT_EQ(test_support::HeaderValue(headers, "Pragma"), "no-cache");
+        }
+    }
 }
 
 }  // namespace
