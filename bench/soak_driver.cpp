@@ -1,9 +1,9 @@
 // A long run of the real program with three workers fetching without pause, sampling its
 // handles, memory and threads once a minute, so that a leak shows as steady growth.
-// Usage: soak_driver PAGORIN_EXE WORK_FOLDER URL1 URL2 URL3 MINUTES [ACCESS_LOG]
+// Usage: soak_driver PAGORIN_EXE WORK_FOLDER URL1 URL2 URL3 MINUTES [ACCESS_LOG [REFRESH]]
 // PAGORIN_EXE must lie in WORK_FOLDER: the program imports the item file beside itself.
 // ACCESS_LOG, when given, is the web server's access log; its line count is the number of
-// requests served so far.
+// requests served so far ("-" for none). REFRESH is every entry's refresh cell (default "0").
 #include <windows.h>
 
 #include <psapi.h>
@@ -179,24 +179,25 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 7) {
         std::printf(
             "usage: soak_driver PAGORIN_EXE WORK_FOLDER URL1 URL2 URL3 MINUTES "
-            "[ACCESS_LOG]   (a URL of \"-\" leaves its entry out)\n");
+            "[ACCESS_LOG [REFRESH]]   (a URL of \"-\" leaves its entry out)\n");
         return 2;
     }
     const std::wstring program = argv[1];
     const std::wstring folder = argv[2];
     const int minutes = _wtoi(argv[6]);
-    const std::wstring log = argc > 7 ? argv[7] : L"";
+    const std::wstring log = argc > 7 && std::wstring(argv[7]) != L"-" ? argv[7] : L"";
+    const std::string refresh = argc > 8 ? platform::FromWide(argv[8]) : "0";
     if (minutes < 1) return 2;
 
-    // Three entries, mode 或, keywords the pages never hold, refresh "0": each worker fetches
-    // again at once, so the run exercises as many fetches as the machine allows.
+    // Three entries, mode 或, keywords the pages never hold, refresh "0" unless told: each
+    // worker fetches again at once, so the run exercises as many fetches as the machine allows.
     const char* const comma = "\xA3\xAC";  // "，" in GBK
     std::string file;
     for (int i = 1; i <= 3; ++i) {
         if (std::wstring(argv[2 + i]) == L"-") continue;  // fewer workers
         file += std::to_string(i) + comma + "\xCD\xA3\xD6\xB9" + comma +  // 停止
                 platform::FromWide(argv[2 + i]) + comma + "soak-absent-keyword|\xCE\xDE\xB4\xCB" +
-                comma + "\xB7\xF1" + comma + "0" + comma + "\xBB\xF2" + comma + "\xB7\xF1\r\n";
+                comma + "\xB7\xF1" + comma + refresh + comma + "\xBB\xF2" + comma + "\xB7\xF1\r\n";
     }
     const std::wstring itemFile = folder + L"\\" + platform::ToWide(items::kItemFileName);
     HANDLE handle = CreateFileW(itemFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
