@@ -1,6 +1,6 @@
-// A blocking call that cannot be interrupted (a request inside WinInet or the automation
-// HTTP object, which wait on a silent server for ever), run on a thread of its own so
-// that its caller waits only up to a limit or a stop.
+// Blocking calls that cannot be interrupted (a request inside WinInet or the automation
+// HTTP object, which wait on a silent server for ever), run one at a time on a thread of
+// their own, so that their caller waits only up to a limit or a stop.
 #pragma once
 
 #include <chrono>
@@ -14,59 +14,92 @@
 
 namespace pagorin::fetch {
 
+// What the call thread does when it starts (false: it could not prepare, and so makes
+// no call) and before it ends; both run on that thread.
+struct CallThreadSetup {
+    std::function<bool()> enter;
+    std::function<void()> leave;
+};
+
 template <typename Result>
 class TimeLimitedCall {
 public:
-    explicit TimeLimitedCall(std::chrono::milliseconds limit) : limit_(limit) {}
+    explicit TimeLimitedCall(std::chrono::milliseconds limit, CallThreadSetup setup = {})
+        : limit_(limit), setup_(std::move(setup)) {}
+    // The call thread ends by itself once it is idle, after any call left behind.
+    ~TimeLimitedCall() {
+        if (!shared_) return;
+        std::lock_guard lock(shared_->mutex);
+        shared_->quit = true;
+        shared_->changed.notify_all();
+    }
     TimeLimitedCall(const TimeLimitedCall&) = delete;
     TimeLimitedCall& operator=(const TimeLimitedCall&) = delete;
 
     // The call's result, or nothing when the limit passed or `givenUp` turned true first
-    // (it is polled every 50 ms) or no thread could be made. A call given up is left to
-    // end by itself, never cut short. At most one call is ever left behind: while it
-    // runs, the next call waits for it first, within its own limit, and is not made
-    // when it has not ended by then.
+    // (it is polled every 50 ms) or the call thread could not be made. A call given up
+    // is left to end by itself, never cut short, and the next call waits for it first,
+    // within its own limit: it is not made when the thread is still busy by then.
     std::optional<Result> run(std::function<Result()> call, const std::function<bool()>& givenUp) {
         const auto deadline = std::chrono::steady_clock::now() + limit_;
-        if (leftBehind_) {
-            if (!leftBehind_->wait(deadline, givenUp)) return std::nullopt;
-            leftBehind_.reset();
-        }
-        auto pending = std::make_shared<Pending>();
-        const bool started = platform::StartBackgroundThread([pending, call = std::move(call)] {
-            Result result = call();
-            std::lock_guard lock(pending->mutex);
-            pending->result = std::move(result);
-            pending->done.notify_all();
-        });
-        if (!started) return std::nullopt;
-        if (pending->wait(deadline, givenUp)) {
-            std::lock_guard lock(pending->mutex);
-            return std::move(pending->result);
-        }
-        leftBehind_ = std::move(pending);
-        return std::nullopt;
+        if (!shared_ && !startThread()) return std::nullopt;
+        std::unique_lock lock(shared_->mutex);
+        if (!waitUntilIdle(lock, deadline, givenUp)) return std::nullopt;
+        shared_->call = std::move(call);
+        shared_->result.reset();
+        shared_->busy = true;
+        shared_->changed.notify_all();
+        if (!waitUntilIdle(lock, deadline, givenUp)) return std::nullopt;
+        return std::move(shared_->result);
     }
 
 private:
-    struct Pending {
+    struct Shared {
         std::mutex mutex;
-        std::condition_variable done;
+        std::condition_variable changed;
+        std::function<Result()> call;  // handed over, not yet taken
         std::optional<Result> result;
-
-        // True once the call has ended; false at the deadline or when given up.
-        bool wait(std::chrono::steady_clock::time_point deadline,
-                  const std::function<bool()>& givenUp) {
-            std::unique_lock lock(mutex);
-            while (!result && !givenUp() && std::chrono::steady_clock::now() < deadline) {
-                done.wait_for(lock, std::chrono::milliseconds(50));
-            }
-            return result.has_value();
-        }
+        bool busy = false;
+        bool quit = false;
     };
 
+    bool startThread() {
+        auto shared = std::make_shared<Shared>();
+        const bool started = platform::StartBackgroundThread([shared, setup = setup_] {
+            const bool ready = !setup.enter || setup.enter();
+            std::unique_lock lock(shared->mutex);
+            for (;;) {
+                shared->changed.wait(lock, [&] { return shared->call || shared->quit; });
+                if (!shared->call) break;
+                std::function<Result()> call = std::move(shared->call);
+                shared->call = nullptr;
+                lock.unlock();
+                std::optional<Result> result;
+                if (ready) result = call();
+                lock.lock();
+                shared->result = std::move(result);
+                shared->busy = false;
+                shared->changed.notify_all();
+            }
+            lock.unlock();
+            if (ready && setup.leave) setup.leave();
+        });
+        if (started) shared_ = std::move(shared);
+        return started;
+    }
+
+    bool waitUntilIdle(std::unique_lock<std::mutex>& lock,
+                       std::chrono::steady_clock::time_point deadline,
+                       const std::function<bool()>& givenUp) {
+        while (shared_->busy && !givenUp() && std::chrono::steady_clock::now() < deadline) {
+            shared_->changed.wait_for(lock, std::chrono::milliseconds(50));
+        }
+        return !shared_->busy;
+    }
+
     std::chrono::milliseconds limit_;
-    std::shared_ptr<Pending> leftBehind_;
+    CallThreadSetup setup_;
+    std::shared_ptr<Shared> shared_;
 };
 
 }  // namespace pagorin::fetch

@@ -124,8 +124,8 @@ XmlHttpObject::Creator handOut(ScriptedDispatch& object) {
     };
 }
 
-// Each request: a new instance on a thread of its own, a synchronous GET asking for a
-// fresh copy, the body and the Content-Type, and the instance released at its end.
+// Each request: a new instance on the object's request thread, a synchronous GET asking
+// for a fresh copy, the body and the Content-Type, and the instance released at its end.
 TEST(XmlHttpObject, EachRequestIsASynchronousGetOnItsOwnInstanceAndThread) {
     ScriptedDispatch first(std::string("fir\0st", 6));
     ScriptedDispatch second("second");
@@ -156,6 +156,7 @@ TEST(XmlHttpObject, EachRequestIsASynchronousGetOnItsOwnInstanceAndThread) {
     second.failSend = true;
     EXPECT_EQ(http.get("http://b/"), std::nullopt);
     EXPECT_EQ(second.references, 0u);
+    EXPECT_EQ(second.thread, first.thread);  // one request thread for the object's life
 }
 
 // A request past its limit or the stop is given up but never aborted: its instance is

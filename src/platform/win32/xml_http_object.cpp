@@ -120,20 +120,19 @@ std::optional<fetch::HttpObjectResponse> synchronousGet(IDispatch* instance,
     return fetch::HttpObjectResponse{responseBody(instance), contentType(instance)};
 }
 
-// The body of a request's thread.
+// One request on the request thread: a new instance, released once its request has ended.
 std::optional<fetch::HttpObjectResponse> requestOnThisThread(const XmlHttpObject::Creator& creator,
                                                              const std::wstring& address) {
-    const HRESULT apartment = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    std::optional<fetch::HttpObjectResponse> response;
-    {
-        ComPtr<IDispatch> instance;
-        if (SUCCEEDED(creator(instance.put())) && instance) {
-            response = synchronousGet(instance.get(), address);
-        }
-    }  // released here, once its request has ended
-    if (SUCCEEDED(apartment)) CoUninitialize();
-    return response;
+    ComPtr<IDispatch> instance;
+    if (FAILED(creator(instance.put())) || !instance) return std::nullopt;
+    return synchronousGet(instance.get(), address);
 }
+
+// The request thread is a single-threaded apartment of its own.
+const fetch::CallThreadSetup kApartment{
+    [] { return SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); },
+    [] { CoUninitialize(); },
+};
 
 }  // namespace
 
@@ -149,7 +148,7 @@ XmlHttpObject::XmlHttpObject(Creator creator, StopCheck stopped, FetchLimits lim
     : creator_(std::move(creator)),
       stopped_(std::move(stopped)),
       limits_(limits),
-      requests_(limits.time) {}
+      requests_(limits.time, kApartment) {}
 
 std::optional<fetch::HttpObjectResponse> XmlHttpObject::get(std::string_view address) {
     const size_t memoryAtStart = workingSet();

@@ -26,13 +26,13 @@ struct FetchLimits {
     size_t memoryGrowth = 8 * fetch::kMaxBodySize;
 };
 
-// Each request runs on a new thread with its own single-threaded apartment: the thread
-// makes an instance, sends a synchronous GET, reads the answer, releases the instance
-// and ends. The caller waits for it up to the limits or the stop. A request given up is
-// never aborted and its instance never released early: it is left to end by itself, as
-// the object calls back into its instance until its request has ended (under Wine it
-// then writes a late answer into freed memory). At most one request is left behind;
-// the next one waits for it first, within its own limits.
+// The requests run one at a time on a thread of their own, a single-threaded apartment:
+// for each, the thread makes an instance, sends a synchronous GET, reads the answer and
+// releases the instance. The caller waits for it up to the limits or the stop. A request
+// given up is never aborted and its instance never released early: it is left to end
+// by itself, as the object calls back into its instance until its request has ended
+// (under Wine it then writes a late answer into freed memory). The next request waits
+// for it first, within its own limits.
 class XmlHttpObject : public fetch::HttpObject {
 public:
     // Makes one new instance, on the request's thread.
