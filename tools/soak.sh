@@ -1,7 +1,7 @@
 #!/bin/sh
 # A long run of the real program under Wine: three entries (or WORKERS) whose pages never
 # hold the keywords, refreshed without pause, against a private nginx on loopback. The
-# third page is sent slowly, in about 62 s: each of its requests is given up at the 60 s
+# third page is sent slowly, in about 70 s: each of its requests is given up at the 60 s
 # limit and answered while the next one waits. Once a minute it
 # prints the program's handles, memory, threads and the requests served, then the first
 # minute beside the last, so that a leak shows as growth. Not part of scripts/test.
