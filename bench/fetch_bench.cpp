@@ -45,12 +45,10 @@ int main(int argc, char** argv) {
     };
     size_t fetchedSize = 0;
     size_t clientSize = 0;
-    const double pageFetch = bestMilliseconds(10, [&] {
-        fetchedSize = fetch::FetchPageText(address, http, services).size();
-    });
-    const double client = bestMilliseconds(10, [&] {
-        clientSize = fetch::HttpGetText(address).size();
-    });
+    const double pageFetch = bestMilliseconds(
+        10, [&] { fetchedSize = fetch::FetchPageText(address, http, services).size(); });
+    const double client =
+        bestMilliseconds(10, [&] { clientSize = fetch::HttpGetText(address).size(); });
     if (fetchedSize != expected || clientSize != expected) {
         std::fprintf(stderr, "fetched %zu and %zu bytes, expected %zu\n", fetchedSize, clientSize,
                      expected);

@@ -9,12 +9,12 @@
 #include <string>
 
 #include "grep_runner.h"
-#include "random.h"
-#include "timing.h"
 #include "items/item_file.h"
 #include "items/item_list.h"
 #include "platform/posix/posix_folder.h"
+#include "random.h"
 #include "text/fixed_texts.h"
+#include "timing.h"
 
 namespace pagorin::bench {
 namespace {
@@ -89,7 +89,8 @@ int main() {
     };
     row("export 100k", exportSeconds);
     row("import 100k", importSeconds);
-    std::printf("\nours/cp: time ratio, target at most 10x. Export writes a temporary file, "
-                "flushes it to disk and renames it.\n");
+    std::printf(
+        "\nours/cp: time ratio, target at most 10x. Export writes a temporary file, "
+        "flushes it to disk and renames it.\n");
     return 0;
 }

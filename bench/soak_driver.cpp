@@ -194,7 +194,7 @@ int wmain(int argc, wchar_t** argv) {
     const char* const comma = "\xA3\xAC";  // "，" in GBK
     std::string file;
     for (int i = 1; i <= 3; ++i) {
-        if (std::wstring(argv[2 + i]) == L"-") continue;  // fewer workers
+        if (std::wstring(argv[2 + i]) == L"-") continue;                  // fewer workers
         file += std::to_string(i) + comma + "\xCD\xA3\xD6\xB9" + comma +  // 停止
                 platform::FromWide(argv[2 + i]) + comma + "soak-absent-keyword|\xCE\xDE\xB4\xCB" +
                 comma + "\xB7\xF1" + comma + refresh + comma + "\xBB\xF2" + comma + "\xB7\xF1\r\n";

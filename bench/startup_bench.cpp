@@ -27,8 +27,7 @@ struct Started {
 
 HWND visibleWindowOf(DWORD processId, const wchar_t* className) {
     return pagorin::test_support::TopWindowOf(processId, [&](HWND window) {
-        return IsWindowVisible(window) &&
-               pagorin::test_support::ClassOf(window) == className;
+        return IsWindowVisible(window) && pagorin::test_support::ClassOf(window) == className;
     });
 }
 
@@ -47,8 +46,7 @@ Started start(const std::wstring& exe, const std::wstring& folder, const wchar_t
         started.window = visibleWindowOf(started.process.dwProcessId, className);
         if (started.window == nullptr) Sleep(2);
     }
-    started.milliseconds =
-        std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+    started.milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
     return started;
 }
 
@@ -78,8 +76,13 @@ int wmain(int argc, wchar_t** argv) {
     // pages on a closed port, refreshed every 60 minutes, so all three sit waiting.
     std::string file;
     for (int i = 1; i <= 3; ++i) {
-        file += std::to_string(i) + "\xA3\xAC\xCD\xA3\xD6\xB9\xA3\xAC" "http://127.0.0.1:9/" +
-                std::to_string(i) + "\xA3\xAC" "k\xA3\xAC\xB7\xF1\xA3\xAC" "60\xA3\xAC\xBB\xF2\xA3\xAC\xB7\xF1\r\n";
+        file += std::to_string(i) +
+                "\xA3\xAC\xCD\xA3\xD6\xB9\xA3\xAC"
+                "http://127.0.0.1:9/" +
+                std::to_string(i) +
+                "\xA3\xAC"
+                "k\xA3\xAC\xB7\xF1\xA3\xAC"
+                "60\xA3\xAC\xBB\xF2\xA3\xAC\xB7\xF1\r\n";
     }
     const std::wstring itemFile = folder + L"\\" + platform::ToWide(items::kItemFileName);
     HANDLE handle = CreateFileW(itemFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -37,7 +37,7 @@ constexpr uint32_t kRawHeadersCrLf = 22;  // the system's number for the raw CR 
 constexpr const char* kUntouched = "untouched";
 
 class ScriptedInternet final : public fetch::InternetApi {
-public:
+  public:
     ScriptedInternet(uint16_t options, size_t chunkSize, std::string_view headers,
                      std::string_view body)
         : options_(options), chunkSize_(chunkSize), headers_(headers), body_(body) {}
@@ -121,7 +121,7 @@ public:
     }
     bool sent() const { return sent_; }
 
-private:
+  private:
     InternetHandle opened(InternetHandle handle) {
         if (handle != nullptr) opened_.push_back(handle);
         return handle;

@@ -25,7 +25,7 @@ constexpr int64_t kHighestPort = 65535;
 // An Internet, connection or request handle, closed once when it goes out of scope.
 // Declared in the order they are opened, they close request, connection, Internet.
 class OwnedHandle {
-public:
+  public:
     OwnedHandle(InternetApi& api, InternetHandle handle) : api_(api), handle_(handle) {}
     ~OwnedHandle() {
         if (handle_ != nullptr) api_.closeHandle(handle_);
@@ -36,7 +36,7 @@ public:
     InternetHandle get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
 
-private:
+  private:
     InternetApi& api_;
     InternetHandle handle_;
 };

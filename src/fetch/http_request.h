@@ -16,7 +16,7 @@ using Bytes = std::string;
 // `{}` is "not given", and a parameter not given reads as zero, false or empty.
 template <typename T>
 class Given {
-public:
+  public:
     Given() = default;
     Given(T value) : value_(value), given_(true) {}  // implicit: a value passes as it is
 
@@ -24,7 +24,7 @@ public:
     T value() const { return value_; }
     T valueOr(T fallback) const { return given_ ? value_ : fallback; }
 
-private:
+  private:
     T value_{};
     bool given_ = false;
 };
@@ -33,7 +33,7 @@ private:
 // which the request reads and, for outputs, really writes; or at nothing ("not given").
 template <typename T>
 class OptionalRef {
-public:
+  public:
     OptionalRef() = default;
     OptionalRef(T& target) : target_(&target) {}  // implicit: a variable passes as it is
 
@@ -43,7 +43,7 @@ public:
     // The caller's value, or the empty value when not given.
     T value() const { return target_ != nullptr ? *target_ : T{}; }
 
-private:
+  private:
     T* target_ = nullptr;
 };
 

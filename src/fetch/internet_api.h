@@ -29,7 +29,7 @@ inline constexpr uint32_t kQueryRawHeadersCrLf = 22;
 }  // namespace wininet
 
 class InternetApi {
-public:
+  public:
     virtual ~InternetApi() = default;
 
     // InternetOpenA. `proxy` and `proxyBypass` may be null.

@@ -21,7 +21,7 @@ struct HttpObjectResponse {
 
 // The platform's automation HTTP object, one per worker.
 class HttpObject {
-public:
+  public:
     virtual ~HttpObject() = default;
 
     // A GET of `address` through a new instance of the object, asking for a fresh copy
@@ -37,8 +37,9 @@ struct PageFetchServices {
 };
 
 // The page text of `address`: the body up to its first NUL byte. A page that declares
-// itself UTF-8 (in its Content-Type header or on the page) is fetched again through the program's own client and converted, and
-// again while the converted text keeps looking like an undecoded UTF-8 page.
+// itself UTF-8 (in its Content-Type header or on the page) is fetched again through the program's
+// own client and converted, and again while the converted text keeps looking like an undecoded
+// UTF-8 page.
 Text FetchPageText(std::string_view address, HttpObject& http, const PageFetchServices& services);
 
 // True when the page declares UTF-8 in a <meta> element (charset="utf-8", 'utf-8' or

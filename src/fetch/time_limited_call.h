@@ -23,7 +23,7 @@ struct CallThreadSetup {
 
 template <typename Result>
 class TimeLimitedCall {
-public:
+  public:
     explicit TimeLimitedCall(std::chrono::milliseconds limit, CallThreadSetup setup = {})
         : limit_(limit), setup_(std::move(setup)) {}
     // The call thread ends by itself once it is idle, after any call left behind.
@@ -53,7 +53,7 @@ public:
         return std::move(shared_->result);
     }
 
-private:
+  private:
     struct Shared {
         std::mutex mutex;
         std::condition_variable changed;

@@ -35,7 +35,8 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 // Where the first of the ASCII `characters` stands at or after `start` (which begins a
 // character), stepping over double-byte characters; npos when none does.
 size_t findFirstOf(std::string_view text, std::string_view characters, size_t start) {
-    for (size_t pos = start; pos < text.size(); pos += text::isLeadByte(bytesOf(text)[pos]) ? 2 : 1) {
+    for (size_t pos = start; pos < text.size();
+         pos += text::isLeadByte(bytesOf(text)[pos]) ? 2 : 1) {
         if (characters.find(text[pos]) != std::string_view::npos) return pos;
     }
     return std::string_view::npos;
@@ -143,8 +144,8 @@ Text UrlPath(std::string_view address) {
     } else if (const int64_t http = text::FindText(address, "http://"); http != -1) {
         schemeEnd = http - 1 + 7;
     }
-    int64_t hostPos = text::FindText(address.substr(static_cast<size_t>(schemeEnd)),
-                                     UrlHost(address, false));
+    int64_t hostPos =
+        text::FindText(address.substr(static_cast<size_t>(schemeEnd)), UrlHost(address, false));
     if (hostPos != -1) hostPos += schemeEnd;
     // The path starts at the first "/", "?" or "#" after the host; a query or fragment
     // right after the host is given the root path.

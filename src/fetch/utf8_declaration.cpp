@@ -11,7 +11,9 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kExactDeclaration = "meta charset=\"utf-8\"";
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
 
 // Whether some "charset" in `element` (the text of one meta element) is followed by
 // "=", an optional quote and the name utf-8 standing on its own.

@@ -16,7 +16,7 @@ inline constexpr std::string_view kNothingToExport =
     "\xC3\xBB\xD3\xD0\xBF\xC9\xB5\xBC\xB3\xF6\xB5\xC4\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF\xA3\xA1";
 
 class ItemFileCommands {
-public:
+  public:
     ItemFileCommands(ItemList& list, platform::Folder& folder, platform::UserMessages& messages)
         : list_(list), folder_(folder), messages_(messages) {}
 
@@ -28,7 +28,7 @@ public:
     // Appends the item file's lines as new rows; a missing file imports nothing.
     void importItems();
 
-private:
+  private:
     ItemList& list_;
     platform::Folder& folder_;
     platform::UserMessages& messages_;

@@ -88,6 +88,8 @@ bool monitoringActive(const ItemList& list) {
     return false;
 }
 
-bool listIsEmpty(const ItemList& list) { return list.cellText(0, kSequence).empty(); }
+bool listIsEmpty(const ItemList& list) {
+    return list.cellText(0, kSequence).empty();
+}
 
 }  // namespace pagorin::items

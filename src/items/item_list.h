@@ -15,7 +15,7 @@ namespace pagorin::items {
 
 // Told after every change, on the thread that made it, with no lock held.
 class ItemListObserver {
-public:
+  public:
     virtual ~ItemListObserver() = default;
     virtual void onRowsChanged(int32_t rowCount) = 0;
     virtual void onCellChanged(int32_t row, int32_t column) = 0;
@@ -23,7 +23,7 @@ public:
 };
 
 class ItemList {
-public:
+  public:
     ItemList() = default;
     ItemList(const ItemList&) = delete;
     ItemList& operator=(const ItemList&) = delete;
@@ -54,10 +54,8 @@ public:
     // Set once by the window that shows the list, before any worker runs.
     void setObserver(ItemListObserver* observer) { observer_.store(observer); }
 
-private:
-    bool hasRow(int32_t row) const {
-        return row >= 0 && static_cast<size_t>(row) < rows_.size();
-    }
+  private:
+    bool hasRow(int32_t row) const { return row >= 0 && static_cast<size_t>(row) < rows_.size(); }
 
     mutable std::mutex mutex_;
     std::vector<MonitorItem> rows_;

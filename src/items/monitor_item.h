@@ -13,14 +13,14 @@ namespace pagorin::items {
 using text::Text;
 
 enum Column : int32_t {
-    kSequence = 0,      // 序号
-    kStatus = 1,        // 监控状态: "停止" or "监控中"
-    kUrl = 2,           // 监控网址
-    kKeywords = 3,      // 监控关键词, keywords joined by "|"
-    kSoundAlarm = 4,    // 声音报警: "是" or "否"
-    kRefreshMinutes = 5,// 刷新频率
-    kMatchMode = 6,     // 监控方式: "或", "与", "同一行" or empty
-    kTargetFound = 7,   // 发现目标: "否" or "是"
+    kSequence = 0,        // 序号
+    kStatus = 1,          // 监控状态: "停止" or "监控中"
+    kUrl = 2,             // 监控网址
+    kKeywords = 3,        // 监控关键词, keywords joined by "|"
+    kSoundAlarm = 4,      // 声音报警: "是" or "否"
+    kRefreshMinutes = 5,  // 刷新频率
+    kMatchMode = 6,       // 监控方式: "或", "与", "同一行" or empty
+    kTargetFound = 7,     // 发现目标: "否" or "是"
 };
 
 inline constexpr int32_t kColumnCount = 8;
@@ -41,15 +41,17 @@ struct MonitorItem {
     Text& cell(int32_t column) { return this->*kCells[static_cast<size_t>(column)]; }
     const Text& cell(int32_t column) const { return this->*kCells[static_cast<size_t>(column)]; }
 
-private:
+  private:
     static constexpr std::array<Text MonitorItem::*, kColumnCount> kCells = {
-        &MonitorItem::sequence,   &MonitorItem::status,         &MonitorItem::url,
-        &MonitorItem::keywords,   &MonitorItem::soundAlarm,     &MonitorItem::refreshMinutes,
-        &MonitorItem::matchMode,  &MonitorItem::targetFound,
+        &MonitorItem::sequence,  &MonitorItem::status,      &MonitorItem::url,
+        &MonitorItem::keywords,  &MonitorItem::soundAlarm,  &MonitorItem::refreshMinutes,
+        &MonitorItem::matchMode, &MonitorItem::targetFound,
     };
 };
 
-inline bool isColumn(int32_t column) { return column >= 0 && column < kColumnCount; }
+inline bool isColumn(int32_t column) {
+    return column >= 0 && column < kColumnCount;
+}
 
 struct ColumnLayout {
     std::string_view header;

@@ -23,7 +23,7 @@ bool allFound(std::string_view text, const KeywordList& keywords) {
 
 // Walks the page's lines (cut at CR LF where a character begins) forward, once.
 class LineCursor {
-public:
+  public:
     explicit LineCursor(std::string_view page)
         : page_(page), boundaries_(reinterpret_cast<const unsigned char*>(page.data())) {}
 
@@ -51,7 +51,7 @@ public:
         return next_;
     }
 
-private:
+  private:
     // The first line break at or after `from` where a character begins; asked with
     // increasing `from`, so the page is scanned once.
     size_t nextBreak(size_t from) {

@@ -16,7 +16,7 @@ using text::Text;
 
 // Sleeps that a stop cuts short.
 class Sleeper {
-public:
+  public:
     virtual ~Sleeper() = default;
     // False when the run was stopped before the time was up.
     virtual bool sleep(std::chrono::milliseconds duration, StopToken& stop) = 0;
@@ -24,7 +24,7 @@ public:
 
 // The real sleeper: waits on the run's stop.
 class StopTokenSleeper : public Sleeper {
-public:
+  public:
     bool sleep(std::chrono::milliseconds duration, StopToken& stop) override {
         return stop.waitFor(duration);
     }
@@ -33,13 +33,13 @@ public:
 // Turns an address into page text. One per worker, made, used and destroyed on the
 // worker's thread (it owns the worker's HTTP object).
 class PageReader {
-public:
+  public:
     virtual ~PageReader() = default;
     virtual Text read(std::string_view address) = 0;
 };
 
 class PageReaderFactory {
-public:
+  public:
     virtual ~PageReaderFactory() = default;
     // A reader for the worker of the run that `stop` ends; a read in flight gives up
     // at that stop where the platform allows.
@@ -48,19 +48,18 @@ public:
 
 // The alarm's sound and message.
 class AlarmPresenter {
-public:
+  public:
     virtual ~AlarmPresenter() = default;
     // Starts the alarm sound and returns at once; sounds of several alarms may overlap.
     virtual void playSound() = 0;
     // Shows the alarm message on the calling worker's thread and returns when the user
     // has closed it, or at once when `stop` is requested (the message then disappears).
-    virtual void showMessage(std::string_view text, std::string_view caption,
-                             StopToken& stop) = 0;
+    virtual void showMessage(std::string_view text, std::string_view caption, StopToken& stop) = 0;
 };
 
 // "开始监控", "停止监控" and the clock's tick, as the main window calls them.
 class MonitorCommands {
-public:
+  public:
     virtual ~MonitorCommands() = default;
     virtual void StartMonitoring() = 0;
     virtual void StopMonitoring() = 0;
@@ -69,7 +68,7 @@ public:
 
 // The main window's elapsed-time box and its one-second timer.
 class ElapsedDisplay {
-public:
+  public:
     virtual ~ElapsedDisplay() = default;
     virtual void setElapsedText(std::string_view text) = 0;
     // 0 stops the timer.

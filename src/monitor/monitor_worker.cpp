@@ -33,7 +33,8 @@ void MonitorWorker(const WorkerContext& context, const WorkerSlot& slot) {
     const Text address = list.cellText(row, items::kUrl);
     const Text keywordText = list.cellText(row, items::kKeywords);
     const KeywordList keywords = SplitKeywords(keywordText);
-    const int32_t interval = RefreshIntervalMilliseconds(list.cellText(row, items::kRefreshMinutes));
+    const int32_t interval =
+        RefreshIntervalMilliseconds(list.cellText(row, items::kRefreshMinutes));
     const Text mode = list.cellText(row, items::kMatchMode);
 
     const std::unique_ptr<PageReader> reader = context.readers.create(context.stop);

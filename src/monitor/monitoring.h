@@ -36,7 +36,7 @@ struct MonitoringServices {
 };
 
 class Monitoring : public MonitorCommands {
-public:
+  public:
     explicit Monitoring(const MonitoringServices& services) : services_(services) {}
     // Stops every worker and waits for their threads. The program itself never gets
     // here: it ends with its workers still running, as the process ends.
@@ -51,7 +51,7 @@ public:
     // For tests: waits until no worker thread is left (abandoned fetches included).
     bool waitUntilWorkersEnd(std::chrono::milliseconds timeout);
 
-private:
+  private:
     // Each worker has its own stop, so a slot's new worker can replace an old one that
     // is still running (one that was set back to "否" after its alarm) without
     // leaving two workers on one row.

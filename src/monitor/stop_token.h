@@ -14,7 +14,7 @@
 namespace pagorin::monitor {
 
 class StopToken {
-public:
+  public:
     StopToken() = default;
     StopToken(const StopToken&) = delete;
     StopToken& operator=(const StopToken&) = delete;
@@ -36,19 +36,19 @@ public:
     // has already been requested). The action runs on the stopping thread under the
     // run's lock: it must only post or signal, never wait for the worker.
     class Registration {
-    public:
+      public:
         Registration(StopToken& token, uint64_t id) : token_(&token), id_(id) {}
         ~Registration();
         Registration(const Registration&) = delete;
         Registration& operator=(const Registration&) = delete;
 
-    private:
+      private:
         StopToken* token_;
         uint64_t id_;
     };
     [[nodiscard]] Registration onStop(std::function<void()> action);
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stopped_ = false;

@@ -13,7 +13,7 @@ namespace pagorin::platform {
 namespace {
 
 class BackgroundThreads {
-public:
+  public:
     bool start(std::function<void()> body) {
         std::lock_guard lock(mutex_);
         joinEnded();
@@ -54,7 +54,7 @@ public:
         }
     }
 
-private:
+  private:
     struct Started {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> ended;

@@ -9,7 +9,7 @@
 namespace pagorin::platform {
 
 class Folder {
-public:
+  public:
     virtual ~Folder() = default;
 
     // The whole file as bytes; nothing when it is missing or cannot be read.

@@ -8,7 +8,7 @@ namespace pagorin::platform {
 enum class MessageIcon { kInformation, kWarning };
 
 class UserMessages {
-public:
+  public:
     virtual ~UserMessages() = default;
     // Returns when the user has closed the message.
     virtual void show(std::string_view text, std::string_view caption, MessageIcon icon) = 0;

@@ -12,7 +12,7 @@
 namespace pagorin::text {
 
 class CharacterBoundaries {
-public:
+  public:
     explicit CharacterBoundaries(const unsigned char* text) : text_(text) {}
 
     // `pos` must not be smaller than the previous position asked or restarted at.
@@ -34,7 +34,7 @@ public:
     // Declares `pos` the beginning of a character, whatever precedes it.
     void restartAt(size_t pos) { anchor_ = pos; }
 
-private:
+  private:
     const unsigned char* text_;
     size_t anchor_ = 0;
 };

@@ -24,7 +24,7 @@ inline bool isAsciiLetter(unsigned char byte) {
 }
 
 class Search {
-public:
+  public:
     Search(std::string_view text, std::string_view keyword)
         : text_(reinterpret_cast<const unsigned char*>(text.data())),
           textSize_(text.size()),
@@ -68,7 +68,7 @@ public:
         return -1;
     }
 
-private:
+  private:
     bool accepts(size_t pos) {
         for (size_t i = 0; i < keySize_; ++i) {
             if (foldAscii(text_[pos + i]) != static_cast<unsigned char>(folded_[i])) return false;

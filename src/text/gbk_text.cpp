@@ -93,7 +93,8 @@ Text Trim(std::string_view text) {
 Text ToLower(std::string_view text) {
     Text result(text);
     for (size_t pos = 0; pos < result.size(); pos += characterSize(result, pos)) {
-        if (result[pos] >= 'A' && result[pos] <= 'Z') result[pos] = static_cast<char>(result[pos] + 32);
+        if (result[pos] >= 'A' && result[pos] <= 'Z')
+            result[pos] = static_cast<char>(result[pos] + 32);
     }
     return result;
 }
@@ -101,7 +102,8 @@ Text ToLower(std::string_view text) {
 Text ToUpper(std::string_view text) {
     Text result(text);
     for (size_t pos = 0; pos < result.size(); pos += characterSize(result, pos)) {
-        if (result[pos] >= 'a' && result[pos] <= 'z') result[pos] = static_cast<char>(result[pos] - 32);
+        if (result[pos] >= 'a' && result[pos] <= 'z')
+            result[pos] = static_cast<char>(result[pos] - 32);
     }
     return result;
 }
@@ -158,6 +160,8 @@ int64_t TextToInt(std::string_view text) {
     return -value;
 }
 
-Text IntToText(int64_t value) { return std::to_string(value); }
+Text IntToText(int64_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace pagorin::text

@@ -14,7 +14,9 @@ namespace pagorin::text {
 using Text = std::string;
 using TextList = std::vector<Text>;
 
-inline bool isLeadByte(unsigned char byte) { return byte >= 0x80; }
+inline bool isLeadByte(unsigned char byte) {
+    return byte >= 0x80;
+}
 
 // Bytes up to, not including, the first zero byte (all of them when there is none).
 Text TextFromBytes(std::string_view bytes);

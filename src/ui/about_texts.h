@@ -9,7 +9,7 @@ inline constexpr std::string_view kAboutTitle = "\xB9\xD8\xD3\xDA\xB3\xCC\xD0\xF
 inline constexpr std::string_view kAboutDescriptionGroup =
     "\xB3\xCC\xD0\xF2\xCB\xB5\xC3\xF7";  // 程序说明
 inline constexpr std::string_view kAboutInformationGroup =
-    "\xB3\xCC\xD0\xF2\xD0\xC5\xCF\xA2";  // 程序信息
+    "\xB3\xCC\xD0\xF2\xD0\xC5\xCF\xA2";                 // 程序信息
 inline constexpr std::string_view kAboutPictureGroup =  // 打赏作者[支持微信/支付宝]
     "\xB4\xF2\xC9\xCD\xD7\xF7\xD5\xDF[\xD6\xA7\xB3\xD6\xCE\xA2\xD0\xC5/\xD6\xA7\xB8\xB6\xB1\xA6]";
 inline constexpr std::string_view kAboutOk = "\xC8\xB7\xB6\xA8";  // 确定

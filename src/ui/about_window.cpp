@@ -32,8 +32,8 @@ const ControlPlacement kLayout[] = {
      kAboutPictureGroup, 0},
     {"图片框1", WC_STATICW, kIdAboutPicture, 8, 13, 200, 201, SS_OWNERDRAW, WS_EX_STATICEDGE, "",
      kIdAboutPictureGroup},
-    {"按钮1", WC_BUTTONW, kIdAboutOk, 320, 400, 88, 32, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
-     0, kAboutOk, 0},
+    {"按钮1", WC_BUTTONW, kIdAboutOk, 320, 400, 88, 32, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0,
+     kAboutOk, 0},
 };
 
 constexpr int kGroupBoxIds[] = {kIdAboutDescriptionGroup, kIdAboutInformationGroup,
@@ -43,7 +43,7 @@ constexpr int kGroupBoxIds[] = {kIdAboutDescriptionGroup, kIdAboutInformationGro
 // A thread already in the multithreaded apartment keeps it: the imaging component
 // works there too.
 class ComApartment {
-public:
+  public:
     ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ~ComApartment() {
         if (SUCCEEDED(result_)) CoUninitialize();
@@ -51,7 +51,7 @@ public:
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
-private:
+  private:
     HRESULT result_;
 };
 
@@ -64,7 +64,7 @@ using UniqueMemoryDc = platform::UniqueResource<MemoryDcTraits>;
 
 // Puts the DC's previous object back, so the bitmap is never deleted while selected.
 class Selection {
-public:
+  public:
     Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
     ~Selection() {
         if (previous_ != nullptr) SelectObject(dc_, previous_);
@@ -72,7 +72,7 @@ public:
     Selection(const Selection&) = delete;
     Selection& operator=(const Selection&) = delete;
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ previous_;
 };
@@ -92,7 +92,9 @@ SIZE FitInside(UINT width, UINT height, int maxWidth, int maxHeight) {
 
 }  // namespace
 
-std::span<const ControlPlacement> AboutWindowLayout() { return kLayout; }
+std::span<const ControlPlacement> AboutWindowLayout() {
+    return kLayout;
+}
 
 std::span<const BYTE> ResourceBytes(int id) {
     HMODULE module = GetModuleHandleW(nullptr);
@@ -160,7 +162,9 @@ Picture DecodePicture(std::span<const BYTE> bytes, int maxWidth, int maxHeight) 
     return picture;
 }
 
-AboutWindow::~AboutWindow() { endModal(); }
+AboutWindow::~AboutWindow() {
+    endModal();
+}
 
 void AboutWindow::run(HWND owner) {
     scale_ = Scale::ofScreen();
@@ -170,8 +174,7 @@ void AboutWindow::run(HWND owner) {
     const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     if (!create(L"PagorinAboutWindow", platform::ToWide(kAboutTitle).c_str(),
                 WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, left, top, width, height, owner,
-                nullptr)) {
+                WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, left, top, width, height, owner, nullptr)) {
         return;
     }
     setProgramIcon();
@@ -180,8 +183,8 @@ void AboutWindow::run(HWND owner) {
 
 bool AboutWindow::createControls() {
     font_.reset(CreateFontW(-scale_(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH, L""));
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                            L""));
     editBrush_.reset(CreateSolidBrush(kAboutEditBackground));
     if (!CreateControls(hwnd(), kLayout, scale_, font_.get())) return false;
     drawGroupBoxesUnthemed(kGroupBoxIds);
@@ -203,7 +206,7 @@ void AboutWindow::drawPicture(const DRAWITEMSTRUCT& item) const {
     const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - picture_.height) / 2;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     GdiAlphaBlend(item.hDC, left, top, picture_.width, picture_.height, memory.get(), 0, 0,
-               picture_.width, picture_.height, blend);
+                  picture_.width, picture_.height, blend);
 }
 
 LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

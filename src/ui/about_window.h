@@ -48,7 +48,7 @@ Picture DecodePicture(std::span<const BYTE> bytes, int maxWidth, int maxHeight);
 std::span<const BYTE> ResourceBytes(int id);
 
 class AboutWindow : public ModalWindow {
-public:
+  public:
     AboutWindow() = default;
     ~AboutWindow() override;
 
@@ -56,10 +56,10 @@ public:
     // when it has closed.
     void run(HWND owner);
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     bool createControls();
     void drawPicture(const DRAWITEMSTRUCT& item) const;
     HWND control(int id) const { return GetDlgItem(hwnd(), id); }

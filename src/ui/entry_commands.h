@@ -17,8 +17,8 @@ struct EntryFields {
     text::Text url;
     text::Text keywords;
     text::Text refreshMinutes = "3";
-    bool modeAny = true;  // 或[出现其一]
-    bool modeAll = false;  // 与[同时出现]
+    bool modeAny = true;        // 或[出现其一]
+    bool modeAll = false;       // 与[同时出现]
     bool modeSameLine = false;  // 同一行[在一行上]
     bool soundYes = true;
     bool soundNo = false;
@@ -42,7 +42,7 @@ void SaveModifiedEntry(items::ItemList& list, const EntryFields& fields);
 // The dialogs themselves. Each returns when its dialog has closed; `save` is called
 // with the fields when "保存" is pressed and returns whether the dialog may close.
 class EntryDialogs {
-public:
+  public:
     virtual ~EntryDialogs() = default;
     using Save = std::function<bool(const EntryFields&)>;
     virtual void showAddDialog(const EntryFields& initial, const Save& save) = 0;
@@ -52,7 +52,7 @@ public:
 
 // The main window's entry commands.
 class EntryCommands {
-public:
+  public:
     virtual ~EntryCommands() = default;
     virtual void onAddClicked() = 0;
     virtual void onModifyClicked() = 0;
@@ -62,7 +62,7 @@ public:
 };
 
 class EntryCommandHandlers : public EntryCommands {
-public:
+  public:
     EntryCommandHandlers(items::ItemList& list, platform::UserMessages& messages,
                          EntryDialogs& dialogs)
         : list_(list), messages_(messages), dialogs_(dialogs) {}
@@ -73,7 +73,7 @@ public:
     void onItemListDoubleClicked() override;
     void onAboutClicked() override { dialogs_.showAboutWindow(); }
 
-private:
+  private:
     void openModifyDialog();
     void refuse(std::string_view text, platform::MessageIcon icon);
 

@@ -42,8 +42,8 @@ constexpr std::array<ControlPlacement, 17> MakeLayout(EntryDialogKind kind) {
          kIdModeGroup},
         {"单选框3", WC_BUTTONW, kIdModeSameLine, 261, 19, 116, 20, kRadioStyle, 0,
          kModeSameLineCaption, kIdModeGroup},
-        {"分组框5", WC_BUTTONW, kIdSoundGroup, 8, 183, 385, 48, kGroupStyle, 0,
-         kSoundGroupCaption, kIdEntryFrame},
+        {"分组框5", WC_BUTTONW, kIdSoundGroup, 8, 183, 385, 48, kGroupStyle, 0, kSoundGroupCaption,
+         kIdEntryFrame},
         {"单选框4", WC_BUTTONW, kIdSoundYes, 9, 19, 75, 19, kFirstRadioStyle, 0, kSoundYesCaption,
          kIdSoundGroup},
         {"单选框5", WC_BUTTONW, kIdSoundNo, 138, 19, 75, 19, kRadioStyle, 0, kSoundNoCaption,
@@ -68,8 +68,8 @@ constexpr auto kModifyLayout = MakeLayout(EntryDialogKind::kModify);
 constexpr int kEditIds[] = {kIdUrlEdit, kIdKeywordsEdit, kIdIntervalEdit};
 constexpr int kModeIds[] = {kIdModeAny, kIdModeAll, kIdModeSameLine};
 constexpr int kSoundIds[] = {kIdSoundYes, kIdSoundNo};
-constexpr int kGroupBoxIds[] = {kIdEntryFrame, kIdUrlGroup, kIdKeywordsGroup,
-                                      kIdModeGroup, kIdSoundGroup, kIdIntervalGroup};
+constexpr int kGroupBoxIds[] = {kIdEntryFrame, kIdUrlGroup,   kIdKeywordsGroup,
+                                kIdModeGroup,  kIdSoundGroup, kIdIntervalGroup};
 
 std::string WindowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
@@ -80,7 +80,9 @@ std::string WindowText(HWND window) {
     return platform::FromWide(wide);
 }
 
-bool IsChecked(HWND radio) { return SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool IsChecked(HWND radio) {
+    return SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 HICON LoadProgramIcon(int size) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
@@ -213,11 +215,12 @@ LRESULT ModalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // ---- EntryDialog ----
 
-EntryDialog::EntryDialog(EntryDialogKind kind, const EntryFields& initial,
-                         EntryDialogs::Save save)
+EntryDialog::EntryDialog(EntryDialogKind kind, const EntryFields& initial, EntryDialogs::Save save)
     : kind_(kind), initial_(initial), save_(std::move(save)) {}
 
-EntryDialog::~EntryDialog() { endModal(); }
+EntryDialog::~EntryDialog() {
+    endModal();
+}
 
 void EntryDialog::run(HWND owner) {
     scale_ = Scale::ofScreen();
@@ -228,9 +231,8 @@ void EntryDialog::run(HWND owner) {
     const std::string_view title =
         kind_ == EntryDialogKind::kAdd ? kAddDialogTitle : kModifyDialogTitle;
     if (!create(L"PagorinEntryDialog", platform::ToWide(title).c_str(),
-                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, left, top, width, height, owner,
-                nullptr)) {
+                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,
+                left, top, width, height, owner, nullptr)) {
         return;
     }
     setProgramIcon();
@@ -239,8 +241,8 @@ void EntryDialog::run(HWND owner) {
 
 bool EntryDialog::createControls() {
     font_.reset(CreateFontW(-scale_(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH, L""));
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                            L""));
     if (!CreateControls(hwnd(), EntryDialogLayout(kind_), scale_, font_.get())) return false;
     // Any length: 0 lifts the edit's limit to its maximum.
     for (int id : kEditIds) SendMessageW(control(id), EM_SETLIMITTEXT, 0, 0);

@@ -13,7 +13,8 @@ Scale Scale::ofScreen() {
 }
 
 RECT ControlRect(std::span<const ControlPlacement> placements, const ControlPlacement& placement) {
-    RECT rect{placement.left, placement.top, placement.left + placement.width, placement.top + placement.height};
+    RECT rect{placement.left, placement.top, placement.left + placement.width,
+              placement.top + placement.height};
     if (placement.group != 0) {
         for (const ControlPlacement& group : placements) {
             if (group.id != placement.group) continue;
@@ -35,7 +36,8 @@ bool CreateControls(HWND parent, std::span<const ControlPlacement> placements, c
             scale(rect.right) - scale(rect.left), scale(rect.bottom) - scale(rect.top), parent,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)), instance, nullptr);
         if (control == nullptr) return false;
-        if (font != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (font != nullptr)
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     return true;
 }

@@ -22,13 +22,13 @@ struct ControlPlacement {
 
 // Pixels at 96 DPI to pixels on this screen.
 class Scale {
-public:
+  public:
     explicit Scale(int dpi) : dpi_(dpi) {}
     static Scale ofScreen();
     int operator()(int pixels) const { return MulDiv(pixels, dpi_, 96); }
     int dpi() const { return dpi_; }
 
-private:
+  private:
     int dpi_;
 };
 

@@ -26,8 +26,8 @@ const ControlPlacement kLayout[] = {
     {"编辑框1", WC_EDITW, kIdElapsedBox, 8, 14, 128, 36, ES_CENTER | ES_AUTOHSCROLL | WS_TABSTOP,
      WS_EX_STATICEDGE, kElapsedZero, kIdElapsedGroup},
     {"超级列表框1", WC_LISTVIEWW, kIdItemList, 6, 76, 666, 244,
-     LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
-     WS_EX_CLIENTEDGE, "", 0},
+     LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE,
+     "", 0},
     {"分组框2", WC_BUTTONW, kIdTipsGroup, 6, 327, 666, 40, BS_GROUPBOX, 0, kTipsGroup, 0},
     {"标签1", WC_STATICW, kIdTipsLabel, 58, 13, 570, 20,
      SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX, 0, kWelcomeText, kIdTipsGroup},
@@ -35,9 +35,9 @@ const ControlPlacement kLayout[] = {
 
 constexpr int kButtonIds[6] = {kIdAdd, kIdModify, kIdDelete, kIdStart, kIdStop, kIdAbout};
 constexpr int kButtonIcons[6] = {IDI_ADD, IDI_MODIFY, IDI_DELETE, IDI_START, IDI_STOP, IDI_ABOUT};
-constexpr int kColumnFormats[items::kColumnCount] = {
-    LVCFMT_LEFT,   LVCFMT_CENTER, LVCFMT_LEFT,   LVCFMT_LEFT,
-    LVCFMT_CENTER, LVCFMT_CENTER, LVCFMT_CENTER, LVCFMT_CENTER};
+constexpr int kColumnFormats[items::kColumnCount] = {LVCFMT_LEFT,   LVCFMT_CENTER, LVCFMT_LEFT,
+                                                     LVCFMT_LEFT,   LVCFMT_CENTER, LVCFMT_CENTER,
+                                                     LVCFMT_CENTER, LVCFMT_CENTER};
 constexpr COLORREF kElapsedColor = RGB(0, 128, 192);
 constexpr COLORREF kTipsColor = RGB(128, 128, 128);
 
@@ -52,12 +52,16 @@ void appendMenuItem(HMENU menu, int id, std::string_view gbkCaption) {
 
 }  // namespace
 
-std::span<const ControlPlacement> MainWindowLayout() { return kLayout; }
+std::span<const ControlPlacement> MainWindowLayout() {
+    return kLayout;
+}
 
 MainWindow::MainWindow(items::ItemList& list, items::ItemFileCommands& itemFile, TipsState& tips)
     : list_(list), itemFile_(itemFile), tips_(tips) {}
 
-MainWindow::~MainWindow() { list_.setObserver(nullptr); }
+MainWindow::~MainWindow() {
+    list_.setObserver(nullptr);
+}
 
 bool MainWindow::createAndShow(int showCommand) {
     scale_ = Scale::ofScreen();
@@ -67,8 +71,8 @@ bool MainWindow::createAndShow(int showCommand) {
     const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     if (!create(L"PagorinMainWindow", platform::ToWide(kMainTitle).c_str(),
-                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                WS_EX_CONTROLPARENT, left, top, width, height, nullptr, programIcon_.get())) {
+                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_CONTROLPARENT, left,
+                top, width, height, nullptr, programIcon_.get())) {
         return false;
     }
     ShowWindow(hwnd(), showCommand);
@@ -77,15 +81,15 @@ bool MainWindow::createAndShow(int showCommand) {
 }
 
 bool MainWindow::createControls() {
-    uiFont_.reset(CreateFontW(-scale_(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                              GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              DEFAULT_QUALITY, DEFAULT_PITCH, L""));
+    uiFont_.reset(CreateFontW(-scale_(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH, L""));
     elapsedFont_.reset(CreateFontW(-scale_(24), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                    DEFAULT_QUALITY, DEFAULT_PITCH, L"Cambria"));
     if (!CreateControls(hwnd(), kLayout, scale_, uiFont_.get())) return false;
-    SendMessageW(control(kIdElapsedBox), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(elapsedFont_.get()), FALSE);
+    SendMessageW(control(kIdElapsedBox), WM_SETFONT, reinterpret_cast<WPARAM>(elapsedFont_.get()),
+                 FALSE);
     for (size_t i = 0; i < buttonStates_.size(); ++i) {
         buttonIcons_[i].reset(loadIcon(kButtonIcons[i], scale_(32)));
         buttonStates_[i].icon = buttonIcons_[i].get();
@@ -109,7 +113,8 @@ void MainWindow::setupItemList() {
     ListView_SetExtendedListViewStyle(
         listView, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP);
     for (int column = 0; column < items::kColumnCount; ++column) {
-        std::wstring title = platform::ToWide(items::kColumnLayout[static_cast<size_t>(column)].header);
+        std::wstring title =
+            platform::ToWide(items::kColumnLayout[static_cast<size_t>(column)].header);
         LVCOLUMNW columnInfo{};
         columnInfo.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         columnInfo.fmt = kColumnFormats[column];
@@ -145,9 +150,15 @@ void MainWindow::setElapsedTimerInterval(int32_t milliseconds) {
     }
 }
 
-void MainWindow::onRowsChanged(int32_t) { requestListRefresh(); }
-void MainWindow::onCellChanged(int32_t, int32_t) { requestListRefresh(); }
-void MainWindow::onSelectionChanged(int32_t) { requestListRefresh(); }
+void MainWindow::onRowsChanged(int32_t) {
+    requestListRefresh();
+}
+void MainWindow::onCellChanged(int32_t, int32_t) {
+    requestListRefresh();
+}
+void MainWindow::onSelectionChanged(int32_t) {
+    requestListRefresh();
+}
 
 void MainWindow::requestListRefresh() {
     // However many cells change at once (an import of many rows, three workers), one
@@ -176,8 +187,8 @@ void MainWindow::refreshList() {
 }
 
 void MainWindow::onItemListRightClick(POINT cursor) {
-    TrackPopupMenu(contextMenu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
-                   cursor.x + 3, cursor.y + 3, 0, hwnd(), nullptr);
+    TrackPopupMenu(contextMenu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x + 3,
+                   cursor.y + 3, 0, hwnd(), nullptr);
 }
 
 void MainWindow::onMainWindowMoved() {
@@ -231,21 +242,44 @@ void MainWindow::onShowMainWindow() {
     restoreAndCentre();
 }
 
-void MainWindow::onExitCommand() { DestroyWindow(hwnd()); }
+void MainWindow::onExitCommand() {
+    DestroyWindow(hwnd());
+}
 
 void MainWindow::onCommand(int id) {
     switch (id) {
-        case kIdAdd: if (entries_) entries_->onAddClicked(); break;
-        case kIdModify: if (entries_) entries_->onModifyClicked(); break;
-        case kIdDelete: if (entries_) entries_->onDeleteClicked(); break;
-        case kIdStart: if (monitor_) monitor_->StartMonitoring(); break;
-        case kIdStop: if (monitor_) monitor_->StopMonitoring(); break;
-        case kIdAbout: if (entries_) entries_->onAboutClicked(); break;
-        case kIdImport: itemFile_.importItems(); break;
-        case kIdExport: itemFile_.exportItems(); break;
-        case kIdShowMainWindow: onShowMainWindow(); break;
-        case kIdExit: onExitCommand(); break;
-        default: break;  // Enter and Escape (IDOK, IDCANCEL) do nothing here
+        case kIdAdd:
+            if (entries_) entries_->onAddClicked();
+            break;
+        case kIdModify:
+            if (entries_) entries_->onModifyClicked();
+            break;
+        case kIdDelete:
+            if (entries_) entries_->onDeleteClicked();
+            break;
+        case kIdStart:
+            if (monitor_) monitor_->StartMonitoring();
+            break;
+        case kIdStop:
+            if (monitor_) monitor_->StopMonitoring();
+            break;
+        case kIdAbout:
+            if (entries_) entries_->onAboutClicked();
+            break;
+        case kIdImport:
+            itemFile_.importItems();
+            break;
+        case kIdExport:
+            itemFile_.exportItems();
+            break;
+        case kIdShowMainWindow:
+            onShowMainWindow();
+            break;
+        case kIdExit:
+            onExitCommand();
+            break;
+        default:
+            break;  // Enter and Escape (IDOK, IDCANCEL) do nothing here
     }
 }
 

@@ -12,8 +12,8 @@
 #include "items/item_file_commands.h"
 #include "items/item_list.h"
 #include "monitor/monitor_ports.h"
-#include "ui/entry_commands.h"
 #include "platform/win32/unique_resource.h"
+#include "ui/entry_commands.h"
 #include "ui/image_button.h"
 #include "ui/layout.h"
 #include "ui/tips.h"
@@ -28,10 +28,8 @@ inline constexpr int kMainHeight = 407;
 // The controls of the main window, at 96 DPI.
 std::span<const ControlPlacement> MainWindowLayout();
 
-class MainWindow : public Window,
-                   public monitor::ElapsedDisplay,
-                   private items::ItemListObserver {
-public:
+class MainWindow : public Window, public monitor::ElapsedDisplay, private items::ItemListObserver {
+  public:
     MainWindow(items::ItemList& list, items::ItemFileCommands& itemFile, TipsState& tips);
     ~MainWindow() override;
 
@@ -62,10 +60,10 @@ public:
     void onExitCommand();
     void onItemListRightClick(POINT cursor);
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     // ItemListObserver: from any thread; one repaint message at a time.
     void onRowsChanged(int32_t rowCount) override;
     void onCellChanged(int32_t row, int32_t column) override;

@@ -14,11 +14,15 @@ constexpr UINT kIconId = 1;
 
 int TrayActionOf(LPARAM mouseMessage) {
     switch (static_cast<UINT>(mouseMessage)) {
-        case WM_LBUTTONUP: return 1;
-        case WM_LBUTTONDBLCLK: return 2;
+        case WM_LBUTTONUP:
+            return 1;
+        case WM_LBUTTONDBLCLK:
+            return 2;
         case WM_RBUTTONUP:
-        case WM_CONTEXTMENU: return 3;
-        default: return 0;
+        case WM_CONTEXTMENU:
+            return 3;
+        default:
+            return 0;
     }
 }
 

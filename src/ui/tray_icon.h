@@ -12,7 +12,7 @@ namespace pagorin::ui {
 int TrayActionOf(LPARAM mouseMessage);
 
 class TrayIcon {
-public:
+  public:
     TrayIcon(HWND owner, UINT callbackMessage) : owner_(owner), callbackMessage_(callbackMessage) {}
     ~TrayIcon() { remove(); }
     TrayIcon(const TrayIcon&) = delete;
@@ -26,7 +26,7 @@ public:
     void remove();
     bool present() const { return present_; }
 
-private:
+  private:
     HWND owner_;
     UINT callbackMessage_;
     HICON icon_ = nullptr;

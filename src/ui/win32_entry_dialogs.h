@@ -8,7 +8,7 @@
 namespace pagorin::ui {
 
 class Win32EntryDialogs : public EntryDialogs {
-public:
+  public:
     explicit Win32EntryDialogs(HWND owner = nullptr) : owner_(owner) {}
 
     // The main window exists only after the handlers that use these dialogs are wired.
@@ -19,7 +19,7 @@ public:
     void showModifyDialog(const EntryFields& initial, const Save& save) override;
     void showAboutWindow() override;
 
-private:
+  private:
     HWND owner_;
 };
 

@@ -7,7 +7,7 @@
 namespace pagorin::ui {
 
 class Window {
-public:
+  public:
     Window() = default;
     virtual ~Window();
     Window(const Window&) = delete;
@@ -15,14 +15,14 @@ public:
 
     HWND hwnd() const { return hwnd_; }
 
-protected:
+  protected:
     // Registers the class (once) and creates the window; false when that failed.
-    bool create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle,
-                int x, int y, int width, int height, HWND owner, HICON icon);
+    bool create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x,
+                int y, int width, int height, HWND owner, HICON icon);
 
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
 };

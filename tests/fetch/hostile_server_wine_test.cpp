@@ -6,6 +6,7 @@
 #include <winsock2.h>
 
 #include <windows.h>
+
 #include <psapi.h>
 
 #include <atomic>
@@ -46,15 +47,16 @@ using Stopping = const std::atomic<bool>&;
 // fails the case instead of the whole program.
 template <typename Result>
 class OnItsOwnThread {
-public:
+  public:
     template <typename Call>
     explicit OnItsOwnThread(Call call) : state_(std::make_shared<State>()) {
-        const bool started = platform::StartBackgroundThread([state = state_, call = std::move(call)] {
-            Result result = call();
-            std::lock_guard lock(state->mutex);
-            state->result = std::move(result);
-            state->done.notify_all();
-        });
+        const bool started =
+            platform::StartBackgroundThread([state = state_, call = std::move(call)] {
+                Result result = call();
+                std::lock_guard lock(state->mutex);
+                state->result = std::move(result);
+                state->done.notify_all();
+            });
         if (!started) ADD_FAILURE() << "no thread for the call";
     }
     std::optional<Result> waitFor(std::chrono::milliseconds limit) {
@@ -63,7 +65,7 @@ public:
         return state_->result;
     }
 
-private:
+  private:
     struct State {
         std::mutex mutex;
         std::condition_variable done;
@@ -86,7 +88,10 @@ std::string answer(std::string_view headers, std::string_view body) {
            std::string(body);
 }
 
-const std::string kBinary("ab\x01\xFF\x80\x7F" "c\0AFTERNUL", 16);
+const std::string kBinary(
+    "ab\x01\xFF\x80\x7F"
+    "c\0AFTERNUL",
+    16);
 const std::string kGarbage = "\x01\x02\x03 no status line here \xFE\xFF\r\n\r\n";
 
 // Sends a header block, then blocks of "x" until the peer closes, the server stops or
@@ -117,8 +122,10 @@ std::vector<Hostile> hostiles() {
     std::string hugeHeaders;
     for (int i = 0; i < 100; ++i) hugeHeaders += filler;
     return {
-        {"Silent", [](SOCKET s, Stopping stop) { test_support::WaitForPeerOrStop(s, stop); },
-         false, {""}},
+        {"Silent",
+         [](SOCKET s, Stopping stop) { test_support::WaitForPeerOrStop(s, stop); },
+         false,
+         {""}},
         {"Trickle",
          [](SOCKET s, Stopping stop) {
              const std::string head = answer("Content-Length: 100000\r\n", "");
@@ -128,17 +135,20 @@ std::vector<Hostile> hostiles() {
                  pause(1s, stop);
              }
          },
-         false, {""}},
+         false,
+         {""}},
         {"HugeHeaders",
          [hugeHeaders](SOCKET s, Stopping stop) {
              SendAll(s, answer(hugeHeaders + "Content-Length: 5\r\n", "hello"), stop);
          },
-         true, {"", "hello"}},
+         true,
+         {"", "hello"}},
         {"ShortBody",
          [](SOCKET s, Stopping stop) {
              SendAll(s, answer("Content-Length: 1000\r\n", "partial"), stop);
          },
-         true, {"", "partial"}},
+         true,
+         {"", "partial"}},
         {"ResetMidBody",
          [](SOCKET s, Stopping stop) {
              if (!SendAll(s, answer("Content-Length: 100000\r\n", std::string(50000, 'r')), stop))
@@ -148,10 +158,15 @@ std::vector<Hostile> hostiles() {
              setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive),
                         sizeof abortive);
          },
-         true, {"", std::string(50000, 'r')}, 1},
+         true,
+         {"", std::string(50000, 'r')},
+         1},
         // The client may take the first line for a status line and return the rest.
-        {"Garbage", [](SOCKET s, Stopping stop) { SendAll(s, kGarbage, stop); }, true,
-         {"", kGarbage}, -1},
+        {"Garbage",
+         [](SOCKET s, Stopping stop) { SendAll(s, kGarbage, stop); },
+         true,
+         {"", kGarbage},
+         -1},
         {"RedirectLoop",
          [](SOCKET s, Stopping stop) {
              SendAll(s,
@@ -160,23 +175,27 @@ std::vector<Hostile> hostiles() {
                      stop);
          },
          // Wine's Internet calls follow it without end; only the server's stop ends it.
-         false, {""}},
+         false,
+         {""}},
         {"BinaryAndNul",
          [](SOCKET s, Stopping stop) {
-             SendAll(s, answer("Content-Length: " + std::to_string(kBinary.size()) + "\r\n",
-                               kBinary),
+             SendAll(s,
+                     answer("Content-Length: " + std::to_string(kBinary.size()) + "\r\n", kBinary),
                      stop);
          },
-         true, {kBinary.substr(0, kBinary.find('\0'))}},
+         true,
+         {kBinary.substr(0, kBinary.find('\0'))}},
         {"EmptyBody",
          [](SOCKET s, Stopping stop) { SendAll(s, answer("Content-Length: 0\r\n", ""), stop); },
-         true, {""}},
+         true,
+         {""}},
         {"BadGzip",
          [](SOCKET s, Stopping stop) {
              SendAll(s, answer("Content-Encoding: gzip\r\nContent-Length: 12\r\n", "not gzip!!!!"),
                      stop);
          },
-         true, {"", "not gzip!!!!"}},
+         true,
+         {"", "not gzip!!!!"}},
     };
 }
 
@@ -224,8 +243,8 @@ TEST(HostileServer, OwnClientReturnsADefinedResult) {
         }
         const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now() - started);
-        std::cout << hostile.name << ": " << describe(result) << " in " << took.count()
-                  << " ms, " << server.server.connections() << " connections\n";
+        std::cout << hostile.name << ": " << describe(result) << " in " << took.count() << " ms, "
+                  << server.server.connections() << " connections\n";
         ASSERT_TRUE(result.has_value());
         const bool listed = std::find(hostile.results.begin(), hostile.results.end(), *result) !=
                             hostile.results.end();
@@ -275,8 +294,7 @@ TEST(HostileServer, DISABLED_AutomationObjectWithAnEndlessBody) {
     const std::optional<std::optional<std::string>> result =
         OnItsOwnThread([address] { return automationGet(address); }).waitFor(600s);
     std::cout << "automation object, endless body: "
-              << (result ? (*result ? describe(*result) : "nothing") : "(still running)")
-              << " in "
+              << (result ? (*result ? describe(*result) : "nothing") : "(still running)") << " in "
               << std::chrono::duration_cast<std::chrono::milliseconds>(
                      std::chrono::steady_clock::now() - started)
                      .count()
@@ -329,12 +347,9 @@ struct WatchedEntry {
     WatchedEntry(const std::string& address, std::string_view keywords) {
         list.appendRow("1");
         const std::vector<std::pair<int32_t, std::string_view>> cells = {
-            {items::kStatus, text::kStopped},
-            {items::kUrl, address},
-            {items::kKeywords, keywords},
-            {items::kSoundAlarm, text::kNo},
-            {items::kRefreshMinutes, "0"},
-            {items::kMatchMode, text::kModeAny},
+            {items::kStatus, text::kStopped}, {items::kUrl, address},
+            {items::kKeywords, keywords},     {items::kSoundAlarm, text::kNo},
+            {items::kRefreshMinutes, "0"},    {items::kMatchMode, text::kModeAny},
             {items::kTargetFound, text::kNo}};
         for (const auto& [column, value] : cells) list.setCellText(0, column, value);
         setupWrites = log.size();
@@ -460,19 +475,15 @@ TEST(HostileAddress, PageFetchComesBackFromAddressesThatCannotBeFetched) {
                                 "http://[::1]:99999/", "http://127.0.0.1:1/"}) {
         SCOPED_TRACE(address);
         const auto started = std::chrono::steady_clock::now();
-        const std::optional<std::string> page = OnItsOwnThread([address] {
-                                                    static const fetch::PageFetchServices services{
-                                                        [](std::string_view url) {
-                                                            return fetch::HttpGetText(
-                                                                fetch::Text(url));
-                                                        },
-                                                        platform::Utf8ToGbk};
-                                                    platform::XmlHttpObject http(
-                                                        platform::XmlHttpObject::CreateDefault,
-                                                        {}, kTestLimits);
-                                                    return fetch::FetchPageText(address, http,
-                                                                                services);
-                                                }).waitFor(30s);
+        const std::optional<std::string> page =
+            OnItsOwnThread([address] {
+                static const fetch::PageFetchServices services{
+                    [](std::string_view url) { return fetch::HttpGetText(fetch::Text(url)); },
+                    platform::Utf8ToGbk};
+                platform::XmlHttpObject http(platform::XmlHttpObject::CreateDefault, {},
+                                             kTestLimits);
+                return fetch::FetchPageText(address, http, services);
+            }).waitFor(30s);
         std::cout << "\"" << address << "\": " << describe(page) << " in "
                   << std::chrono::duration_cast<std::chrono::milliseconds>(
                          std::chrono::steady_clock::now() - started)

@@ -43,7 +43,7 @@ std::vector<std::string> programLines(const RecordedRequest& request) {
 }
 
 class LoopbackClientTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(server.listening()); }
 
     // Answers on the server's threads; set before the request is made.

@@ -50,7 +50,7 @@ std::string hex(uint32_t value) {
 // Stands in for the Internet library: logs each call as text, hands out three
 // recognisable handles and plays back a scripted response.
 class RecordingInternet final : public InternetApi {
-public:
+  public:
     // The script.
     bool openFails = false;
     bool connectFails = false;
@@ -152,7 +152,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::string name(InternetHandle handle) const {
         if (handle == &internet_) return "internet";
         if (handle == &connection_) return "connection";

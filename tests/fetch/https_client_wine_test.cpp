@@ -44,7 +44,7 @@ int portFrom(const char* variable) {
 }
 
 class NginxClientTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const int http = portFrom("PAGORIN_TEST_NGINX_HTTP_PORT");
         const int https = portFrom("PAGORIN_TEST_NGINX_HTTPS_PORT");
@@ -64,7 +64,7 @@ protected:
         return HttpRequest(DefaultInternetApi(), address, {}, {}, {}, {}, {}, headers, noRedirect);
     }
 
-private:
+  private:
     std::string httpBase_;
     std::string httpsBase_;
 };

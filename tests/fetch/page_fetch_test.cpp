@@ -23,7 +23,7 @@ struct ScriptedHttpObject : HttpObject {
 };
 
 class PageFetchTest : public testing::Test {
-protected:
+  protected:
     Text fetch(std::string_view address = "http://srv/p") {
         return FetchPageText(address, http, services);
     }
@@ -98,11 +98,8 @@ TEST_F(PageFetchTest, FailedRefetchEmptiesThePage) {
 
 TEST(DeclaresUtf8, AcceptedForms) {
     for (std::string_view page : {
-             "<meta charset=\"utf-8\">",
-             "<html><head><META Charset='UTF-8' /></head>",
-             "<meta charset=utf-8>",
-             "<meta charset = \"utf-8\">",
-             "<meta\ncharset=utf-8/>",
+             "<meta charset=\"utf-8\">", "<html><head><META Charset='UTF-8' /></head>",
+             "<meta charset=utf-8>", "<meta charset = \"utf-8\">", "<meta\ncharset=utf-8/>",
              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">",
              "<meta content='text/html;charset=UTF-8' http-equiv='content-type'>",
              "<meta name=x charset=utf-8",  // cut off at the end of the page
@@ -131,17 +128,16 @@ TEST(DeclaresUtf8, RefusedForms) {
 }
 
 TEST(ContentTypeDeclaresUtf8, AcceptedAndRefusedForms) {
-    for (std::string_view header : {"text/html; charset=utf-8", "text/html;charset=\"UTF-8\"",
-                                    "text/html; charset=utf8", "text/html ; Charset = 'Utf-8' ",
-                                    "text/plain; format=flowed; charset=utf-8; x=y"}) {
+    for (std::string_view header :
+         {"text/html; charset=utf-8", "text/html;charset=\"UTF-8\"", "text/html; charset=utf8",
+          "text/html ; Charset = 'Utf-8' ", "text/plain; format=flowed; charset=utf-8; x=y"}) {
         EXPECT_TRUE(ContentTypeDeclaresUtf8(header)) << header;
     }
     for (std::string_view header :
          {"", "text/html", "text/html; charset=gbk", "text/html; charset=gb2312",
-          "text/html; charset=gb18030", "text/html; charset=big5",
-          "text/html; charset=iso-8859-1", "text/html; charset=utf-16", "text/html; charset=utf-8x",
-          "text/html; charset=", "utf-8", "text/html; name=\"charset=utf-8\"",
-          "text/html; xcharset=utf-8"}) {
+          "text/html; charset=gb18030", "text/html; charset=big5", "text/html; charset=iso-8859-1",
+          "text/html; charset=utf-16", "text/html; charset=utf-8x", "text/html; charset=", "utf-8",
+          "text/html; name=\"charset=utf-8\"", "text/html; xcharset=utf-8"}) {
         EXPECT_FALSE(ContentTypeDeclaresUtf8(header)) << header;
     }
 }

@@ -92,8 +92,8 @@ TEST(BadItemFile, AMegabyteLine) {
 TEST(BadItemFile, EveryByteValueRoundTripsUnlessNamed) {
     ItemList original;
     for (int byte = 1; byte < 256; ++byte) {
-        for (const std::string& cell :
-             {"a" + std::string(1, static_cast<char>(byte)) + "b", std::string(1, static_cast<char>(byte))}) {
+        for (const std::string& cell : {"a" + std::string(1, static_cast<char>(byte)) + "b",
+                                        std::string(1, static_cast<char>(byte))}) {
             const int32_t row = original.appendRow(text::IntToText(original.rowCount() + 1));
             for (int32_t column = 1; column < items::kColumnCount; ++column) {
                 original.setCellText(row, column, cell);

@@ -47,7 +47,7 @@ struct FakeMessages : platform::UserMessages {
 };
 
 class ItemFileCommandsTest : public testing::Test {
-protected:
+  protected:
     int32_t add(std::string_view sequence, std::string_view url = "http://a/") {
         const int32_t row = list.appendRow(sequence);
         list.setCellText(row, kUrl, url);
@@ -64,8 +64,9 @@ TEST_F(ItemFileCommandsTest, ExportOfNoEntriesIsRefusedAndWritesNothing) {
     folder.files[std::string(kItemFileName)] = "old";
     commands.exportItems();
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "\xC3\xBB\xD3\xD0\xBF\xC9\xB5\xBC\xB3\xF6\xB5\xC4\xBC\xE0"
-                                      "\xBF\xD8\xCF\xEE\xC4\xBF\xA3\xA1");  // 没有可导出的监控项目！
+    EXPECT_EQ(messages.shown[0].text,
+              "\xC3\xBB\xD3\xD0\xBF\xC9\xB5\xBC\xB3\xF6\xB5\xC4\xBC\xE0"
+              "\xBF\xD8\xCF\xEE\xC4\xBF\xA3\xA1");  // 没有可导出的监控项目！
     EXPECT_EQ(messages.shown[0].caption, text::kCaptionNotice);
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::kWarning);
     EXPECT_EQ(folder.writes, 0);
@@ -91,7 +92,8 @@ TEST_F(ItemFileCommandsTest, FailedExportSaysSoAndNamesTheFile) {
     folder.writable = false;
     commands.exportItems();
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, ExportFailedMessage("D:\\Pagorin\\" + std::string(kItemFileName)));
+    EXPECT_EQ(messages.shown[0].text,
+              ExportFailedMessage("D:\\Pagorin\\" + std::string(kItemFileName)));
     EXPECT_NE(messages.shown[0].text.find("D:\\Pagorin\\\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF.txt"),
               std::string::npos);
     EXPECT_EQ(messages.shown[0].caption, text::kCaptionNotice);
@@ -100,14 +102,18 @@ TEST_F(ItemFileCommandsTest, FailedExportSaysSoAndNamesTheFile) {
 
 TEST_F(ItemFileCommandsTest, ExportWarnsOnceAboutRowsThatWillShift) {
     add("1");
-    add("7", "a\xA3\xAC" "b");
+    add("7",
+        "a\xA3\xAC"
+        "b");
     add("", "x\r\ny");
     add("9");
     commands.exportItems();
     EXPECT_EQ(folder.writes, 1);  // the file is still written, every row as it is
     ASSERT_EQ(messages.shown.size(), 1u);
     // Names 序号 7 and, for the row without one, "第3行".
-    const std::string expectedNames = "7\xA1\xA2\xB5\xDA" "3\xD0\xD0";
+    const std::string expectedNames =
+        "7\xA1\xA2\xB5\xDA"
+        "3\xD0\xD0";
     EXPECT_NE(messages.shown[0].text.find(" " + expectedNames + " "), std::string::npos);
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::kWarning);
 }

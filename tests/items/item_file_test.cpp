@@ -51,22 +51,26 @@ TEST(ItemFileFormat, EveryRowEveryCellEveryLineEnded) {
 
 TEST(ItemFileFormat, RowsTheFormatCannotCarryAreNamed) {
     ItemList list;
-    appendItem(list, {"1", "", "http://a/?x=1\xA3\xAC" "2", "", "", "", "", ""});  // a "，"
-    appendItem(list, {"2", "", "ok", "\xB0\xA3\xAC\xB1", "", "", "", ""});        // no "，": A3 AC straddles
+    appendItem(list, {"1", "",
+                      "http://a/?x=1\xA3\xAC"
+                      "2",
+                      "", "", "", "", ""});  // a "，"
+    appendItem(list,
+               {"2", "", "ok", "\xB0\xA3\xAC\xB1", "", "", "", ""});  // no "，": A3 AC straddles
     appendItem(list, {"3", "", "", "a\r\nb", "", "", "", ""});
     appendItem(list, {"4", "", "", "lone\n", "", "", "", ""});
-    appendItem(list, {"5", "", "", "", "", "", "", "\xB0"});  // swallows the CR
+    appendItem(list, {"5", "", "", "", "", "", "", "\xB0"});              // swallows the CR
     appendItem(list, {"6", "\xCD\xA3\xD6\xB9", "", "", "", "", "", ""});  // merged into "5"
     appendItem(list, {"7", "\xCD\xA3\xD6\xB9", "", "", "", "", "", ""});
-    EXPECT_EQ(FormatItemFile(list).rowsThatWillNotRoundTrip,
-              (std::vector<int32_t>{0, 2, 3, 4, 5}));
+    EXPECT_EQ(FormatItemFile(list).rowsThatWillNotRoundTrip, (std::vector<int32_t>{0, 2, 3, 4, 5}));
 }
 
 TEST(ItemFileImport, AppendsAfterExistingRowsAndKeepsTheirTexts) {
     ItemList list;
     list.appendRow("9");
-    const std::string file = row({"1", "\xBC\xE0\xBF\xD8\xD6\xD0", "u", "k", "\xCA\xC7", "3",
-                                  "\xBB\xF2", "\xCA\xC7"}) + "\r\n";
+    const std::string file =
+        row({"1", "\xBC\xE0\xBF\xD8\xD6\xD0", "u", "k", "\xCA\xC7", "3", "\xBB\xF2", "\xCA\xC7"}) +
+        "\r\n";
     EXPECT_EQ(AppendItemFileRows(file + file, list), 2);
     ASSERT_EQ(list.rowCount(), 3);
     EXPECT_EQ(list.cellText(0, kSequence), "9");
@@ -141,15 +145,16 @@ TEST(ItemFileImport, NonGbkBytesPassThroughUntouched) {
 
 TEST(ItemFileRoundTrip, RowsWithoutSeparatorsComeBackByteForByte) {
     std::mt19937 random(2026);
-    const unsigned char bytes[] = {'a', 'Z', '1', ' ', '|', ',', 0xA3, 0xAC, 0xA1, 0xB0,
-                                   0xCD, 0x7C, 0x40, 0xFE, 0x80, '\t'};
+    const unsigned char bytes[] = {'a',  'Z',  '1',  ' ',  '|',  ',',  0xA3, 0xAC,
+                                   0xA1, 0xB0, 0xCD, 0x7C, 0x40, 0xFE, 0x80, '\t'};
     ItemList original;
     for (int i = 0; i < 300; ++i) {
         MonitorItem item;
         for (int32_t column = 0; column < kColumnCount; ++column) {
             std::string cell;
             const size_t length = random() % 12;
-            for (size_t j = 0; j < length; ++j) cell.push_back(static_cast<char>(bytes[random() % 16]));
+            for (size_t j = 0; j < length; ++j)
+                cell.push_back(static_cast<char>(bytes[random() % 16]));
             item.cell(column) = cell;
         }
         item.sequence = text::IntToText(i + 1);

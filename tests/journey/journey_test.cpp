@@ -46,7 +46,7 @@ struct Answer {
 
 // Pages by path, each answering `before` until its switch time and `after` from then on.
 class Site {
-public:
+  public:
     void add(const std::string& path, std::string headers, std::string before, std::string after) {
         std::lock_guard lock(mutex_);
         pages_[path] = {std::move(headers), std::move(before), std::move(after),
@@ -97,7 +97,7 @@ public:
         return n;
     }
 
-private:
+  private:
     struct Page {
         std::string headers;
         std::string before;
@@ -280,7 +280,7 @@ void ExpectRefusal(const RunningProgram& program, const Refusal& expected, HWND 
 // ---- the fixture ----
 
 class Journey : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(server.listening());
         ASSERT_TRUE(folder.ready()) << folder.why();

@@ -31,7 +31,7 @@ using test_support::WaitUntil;
 // "elsewhere" is the working folder it is started in, so a file the program means to
 // keep beside itself cannot land there by accident. Deleted with its contents at the end.
 class ProgramFolder {
-public:
+  public:
     ProgramFolder();
     ~ProgramFolder();
     ProgramFolder(const ProgramFolder&) = delete;
@@ -48,7 +48,7 @@ public:
     // The names of the files in the working folder.
     std::vector<std::wstring> workingFolderFiles() const;
 
-private:
+  private:
     std::wstring root_;
     std::wstring program_;
     std::wstring elsewhere_;
@@ -69,7 +69,7 @@ struct MessageBoxView {
 enum class BoxIcon { kUnknown, kInformation, kWarning };
 
 class RunningProgram {
-public:
+  public:
     // Starts the program and waits until its main window is visible.
     RunningProgram(const std::wstring& programPath, const std::wstring& workingFolder);
     // Ends it if it is still running: a journey that failed half-way leaves nothing behind.
@@ -107,7 +107,7 @@ public:
     std::vector<std::vector<std::string>> allRows() const;
     int selectedRow() const;
 
-private:
+  private:
     PROCESS_INFORMATION info_{};
     HWND mainWindow_ = nullptr;
     void* remote_ = nullptr;  // scratch memory inside the program for list view calls
@@ -133,13 +133,13 @@ const char* IconName(BoxIcon icon);
 // Saves the whole screen as "NN-journey-moment.bmp" in the artifacts folder (the
 // environment's PAGORIN_JOURNEY_ARTIFACTS, or journey-artifacts beside the test program).
 class Screenshots {
-public:
+  public:
     Screenshots(std::string journey, int firstNumber)
         : journey_(std::move(journey)), next_(firstNumber) {}
     // The file written, empty when it could not be.
     std::wstring take(std::string_view moment);
 
-private:
+  private:
     std::string journey_;
     int next_;
 };

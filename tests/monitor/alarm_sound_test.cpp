@@ -11,7 +11,8 @@ namespace {
 
 uint32_t read32(const std::string& bytes, size_t at) {
     uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
     return value;
 }
 uint16_t read16(const std::string& bytes, size_t at) {

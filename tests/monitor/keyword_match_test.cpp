@@ -28,8 +28,12 @@ Finds match(std::string_view page, std::string_view keywordText, std::string_vie
     return MatchPage(page, SplitKeywords(keywordText), keywordText, mode);
 }
 
-FoundTarget any(std::string keyword) { return {std::move(keyword), Text(text::kTagAny)}; }
-FoundTarget all(std::string keywordText) { return {std::move(keywordText), Text(text::kTagAll)}; }
+FoundTarget any(std::string keyword) {
+    return {std::move(keyword), Text(text::kTagAny)};
+}
+FoundTarget all(std::string keywordText) {
+    return {std::move(keywordText), Text(text::kTagAll)};
+}
 FoundTarget sameLine(std::string keywordText) {
     return {std::move(keywordText), Text(text::kTagSameLine)};
 }
@@ -91,9 +95,9 @@ TEST(MatchPage, EmptyPageGivesNoFindInAnyMode) {
 
 TEST(MatchPage, OtherModeTextsSelectNoTest) {
     const std::string page = "a b c";
-    for (std::string mode : {std::string(), std::string(" ").append(kModeAny),
-                             std::string(kModeAny) + " ", std::string("\xBB"),
-                             std::string(kModeSameLine.substr(0, 4)), std::string("or")}) {
+    for (std::string mode :
+         {std::string(), std::string(" ").append(kModeAny), std::string(kModeAny) + " ",
+          std::string("\xBB"), std::string(kModeSameLine.substr(0, 4)), std::string("or")}) {
         EXPECT_EQ(match(page, "a", mode), Finds{}) << mode;
     }
 }
@@ -118,7 +122,8 @@ TEST(MatchSameLine, AgreesWithLineByLineTestingOnGeneratedPages) {
         if (!keywords.empty()) {
             for (const Text& line : text::SplitText(page, "\r\n")) {
                 bool all = true;
-                for (const Text& keyword : keywords) all = all && text::FindText(line, keyword) != -1;
+                for (const Text& keyword : keywords)
+                    all = all && text::FindText(line, keyword) != -1;
                 expected += all;
             }
         }

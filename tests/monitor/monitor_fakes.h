@@ -28,7 +28,7 @@ inline const std::string kNo(text::kNo);
 
 // A latch the test opens; waiting on it can also end with a stop.
 class Gate {
-public:
+  public:
     void open() {
         std::lock_guard lock(mutex_);
         open_ = true;
@@ -44,7 +44,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool open_ = false;
@@ -52,7 +52,7 @@ private:
 
 // Signals that something has happened, for the test thread to wait on.
 class Signal {
-public:
+  public:
     void raise() {
         std::lock_guard lock(mutex_);
         ++count_;
@@ -63,7 +63,7 @@ public:
         return changed_.wait_for(lock, timeout, [&] { return count_ >= count; });
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable changed_;
     int count_ = 0;
@@ -78,7 +78,7 @@ struct CellWrite {
 
 // Records every cell write of the list, from any thread.
 class WriteLog : public items::ItemListObserver {
-public:
+  public:
     explicit WriteLog(items::ItemList& list) : list_(list) { list.setObserver(this); }
     ~WriteLog() override { list_.setObserver(nullptr); }
     void onRowsChanged(int32_t) override {}
@@ -96,7 +96,7 @@ public:
         return writes_.size();
     }
 
-private:
+  private:
     items::ItemList& list_;
     mutable std::mutex mutex_;
     std::vector<CellWrite> writes_;
@@ -112,7 +112,7 @@ struct FastSleeper : Sleeper {
 // Records each sleep. Sleeps for which `hold` answers true wait until the stop (or the
 // test opens `release`); the others return at once. `onSleep` runs before each one.
 class FakeSleeper : public Sleeper {
-public:
+  public:
     std::function<void(std::chrono::milliseconds)> onSleep = [](auto) {};
     Gate release;
     Signal holding;
@@ -142,7 +142,7 @@ public:
         return durations_;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::function<bool(std::chrono::milliseconds)> hold_ = [](auto) { return false; };
     std::vector<std::chrono::milliseconds> durations_;
@@ -151,7 +151,7 @@ private:
 // Pages in order (the last one repeats); records each address read. With `holdReads`,
 // each read waits for `release` (a fetch in flight that ignores stops, as a real one).
 class FakePages : public PageReaderFactory {
-public:
+  public:
     std::atomic<bool> holdReads{false};
     std::function<void(int readNumber)> onRead = [](int) {};
     Gate release;
@@ -177,7 +177,7 @@ public:
         return readersMade_;
     }
 
-private:
+  private:
     struct Reader : PageReader {
         explicit Reader(FakePages& owner) : owner_(owner) {}
         Text read(std::string_view address) override { return owner_.read(address); }
@@ -208,7 +208,7 @@ private:
 // Records sounds and messages. With `holdMessages`, a message stays open until the test
 // opens `close` or the run is stopped; `onShow` runs when one opens.
 class FakePresenter : public AlarmPresenter {
-public:
+  public:
     bool holdMessages = false;
     std::function<void()> onShow = [] {};
     Gate close;
@@ -242,7 +242,7 @@ public:
         return captions_;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<std::string> events_;
     std::vector<std::string> texts_;
@@ -264,7 +264,8 @@ struct FakeMessages : platform::UserMessages {
     std::vector<std::string> texts;
     std::vector<std::string> captions;
     std::vector<platform::MessageIcon> icons;
-    void show(std::string_view text, std::string_view caption, platform::MessageIcon icon) override {
+    void show(std::string_view text, std::string_view caption,
+              platform::MessageIcon icon) override {
         texts.emplace_back(text);
         captions.emplace_back(caption);
         icons.push_back(icon);

@@ -29,7 +29,7 @@ using testing::WriteLog;
 using namespace testing::cell_texts;
 
 class MonitorWorkerTest : public ::testing::Test {
-protected:
+  protected:
     int32_t addRow(std::string url, std::string keywords, std::string mode,
                    std::string refresh = "3", std::string sound = kYes) {
         const int32_t row = list.appendRow(text::IntToText(list.rowCount() + 1));
@@ -42,7 +42,9 @@ protected:
         list.setCellText(row, kTargetFound, kNo);
         return row;
     }
-    void run(int slot) { MonitorWorker({list, sleeper, pages, presenter, stop}, kWorkerSlots[slot]); }
+    void run(int slot) {
+        MonitorWorker({list, sleeper, pages, presenter, stop}, kWorkerSlots[slot]);
+    }
 
     items::ItemList list;
     FakeSleeper sleeper;
@@ -84,7 +86,8 @@ TEST_F(MonitorWorkerTest, TwoFindsGiveTwoAlarmsThenOneWaitThenTheEnd) {
     // ends at the top of the next cycle without fetching again.
     EXPECT_EQ(sleeper.durations(), (std::vector<std::chrono::milliseconds>{10s, 10s, 180s}));
     EXPECT_EQ(pages.addresses(), (std::vector<std::string>{"http://srv/a"}));
-    EXPECT_EQ(presenter.events(), (std::vector<std::string>{"sound", "message", "sound", "message"}));
+    EXPECT_EQ(presenter.events(),
+              (std::vector<std::string>{"sound", "message", "sound", "message"}));
     EXPECT_EQ(presenter.texts()[0], AlarmMessage("http://srv/a", {"a", "[\xBB\xF2]"}));
     EXPECT_EQ(presenter.texts()[1], AlarmMessage("http://srv/a", {"b", "[\xBB\xF2]"}));
     EXPECT_EQ(presenter.captions()[0], kAlarmCaption);
@@ -166,7 +169,8 @@ TEST_F(MonitorWorkerTest, RowSetBackToNoKeepsTheOldSettings) {
         }
     };
     run(0);
-    EXPECT_EQ(pages.addresses(), (std::vector<std::string>{"http://old/", "http://old/", "http://old/"}));
+    EXPECT_EQ(pages.addresses(),
+              (std::vector<std::string>{"http://old/", "http://old/", "http://old/"}));
     EXPECT_EQ(presenter.events().size(), 4u);  // sound + message, twice
     EXPECT_EQ(list.cellText(0, kTargetFound), kYes);
 }

@@ -24,7 +24,7 @@ using testing::WriteLog;
 using namespace testing::cell_texts;
 
 class MonitoringTest : public ::testing::Test {
-protected:
+  protected:
     ~MonitoringTest() override {
         // Let held fetches finish so no thread outlives the fakes.
         pages.release.open();

@@ -65,7 +65,7 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 }
 
 class MonitoringWineTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(server.listening()); }
     ~MonitoringWineTest() override {
         releaseHeldRequests();
@@ -180,8 +180,7 @@ TEST_F(MonitoringWineTest, Utf8PagesAreFetchedAgainAndMatchedInGbk) {
     monitoring.StartMonitoring();
     const AlarmBox box = waitForAlarmBox();
     ASSERT_NE(box.window, nullptr);
-    EXPECT_EQ(box.text,
-              AlarmMessage(server.address("/utf8"), {"\xBD\xB5\xBC\xDB", "[\xBB\xF2]"}));
+    EXPECT_EQ(box.text, AlarmMessage(server.address("/utf8"), {"\xBD\xB5\xBC\xDB", "[\xBB\xF2]"}));
     PostMessageW(box.window, WM_COMMAND, IDOK, 0);
     // One request through the automation object, then two through the program's own
     // client: the converted page still says charset=utf-8 (but holds no 的).

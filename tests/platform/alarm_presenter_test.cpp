@@ -4,6 +4,7 @@
 #include "platform/win32/win32_alarm_presenter.h"
 
 #include <windows.h>
+
 #include <mmsystem.h>
 
 #include <gtest/gtest.h>
@@ -51,7 +52,7 @@ LRESULT CALLBACK CountDialogs(int code, WPARAM wParam, LPARAM lParam) {
 // A monitoring worker's thread showing the alarm box. The state is shared with the
 // thread so that a test failing with the box stuck open can still let go of it.
 class BoxWorker {
-public:
+  public:
     // Counting the dialogs hooks the thread, which gives it a message queue before
     // showMessage runs; without the count the thread comes to showMessage untouched.
     explicit BoxWorker(std::string text, bool countDialogs = true)
@@ -107,7 +108,7 @@ public:
         return state_->quitLeft;
     }
 
-private:
+  private:
     struct State {
         std::string text;
         bool countDialogs = true;

@@ -78,7 +78,7 @@ void appendRows(items::ItemList& list, int rows) {
 // A fresh folder per test, removed with its files afterwards. On Windows its name holds
 // a character GBK cannot spell, so only wide-character paths can reach it.
 class TemporaryFolder {
-public:
+  public:
 #if defined(_WIN32)
     explicit TemporaryFolder(std::wstring base = temporaryBase()) {
         static int counter = 0;
@@ -112,7 +112,9 @@ public:
 #endif
     }
 
-    Folder& folder() { return *folder_; }
+    Folder& folder() {
+        return *folder_;
+    }
 
     void makeReadOnly(std::string_view name) {
 #if defined(_WIN32)
@@ -162,10 +164,12 @@ public:
     }
 
 #if defined(_WIN32)
-    std::wstring wide(std::string_view name) const { return path_ + L"\\" + ToWide(name); }
+    std::wstring wide(std::string_view name) const {
+        return path_ + L"\\" + ToWide(name);
+    }
 #endif
 
-private:
+  private:
 #if defined(_WIN32)
     std::wstring path_;
 #else
@@ -220,8 +224,8 @@ TEST(Folder, LockedFileIsKeptAsItWasAndTheFailureIsShown) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(holder.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
-                               nullptr, nullptr, &startup, &process));
+    ASSERT_TRUE(CreateProcessW(holder.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
     ASSERT_EQ(WaitForSingleObject(ready, 20000), WAIT_OBJECT_0);
 
     items::ItemList list;

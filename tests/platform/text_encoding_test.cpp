@@ -10,7 +10,7 @@ TEST(Utf8ToGbk, ConvertsChineseAndKeepsAscii) {
     EXPECT_EQ(Utf8ToGbk(""), "");
     EXPECT_EQ(Utf8ToGbk("plain ASCII <b>1</b>"), "plain ASCII <b>1</b>");
     EXPECT_EQ(Utf8ToGbk("\xE4\xB8\xAD\xE6\x96\x87"), "\xD6\xD0\xCE\xC4");  // 中文
-    EXPECT_EQ(Utf8ToGbk("a\xE7\x9A\x84z"), "a\xB5\xC4z");                    // 的
+    EXPECT_EQ(Utf8ToGbk("a\xE7\x9A\x84z"), "a\xB5\xC4z");                  // 的
 }
 
 TEST(Utf8ToGbk, WhatGbkLacksBecomesAQuestionMark) {
@@ -32,8 +32,13 @@ TEST(Utf8ToGbk, StopsAtTheFirstNul) {
 
 TEST(TextToWide, IncludesTheTerminatingUnit) {
     EXPECT_EQ(TextToWide("", kUtf8CodePage), "");
-    const std::string wide = TextToWide("\xD6\xD0" "a", 936);
-    EXPECT_EQ(wide, std::string("\x2D\x4E" "a\0\0\0", 6));  // U+4E2D 'a' 0, little-endian
+    const std::string wide = TextToWide(
+        "\xD6\xD0"
+        "a",
+        936);
+    EXPECT_EQ(wide, std::string("\x2D\x4E"
+                                "a\0\0\0",
+                                6));  // U+4E2D 'a' 0, little-endian
 }
 
 TEST(WideToText, StopsAtTheFirstZeroUnitAndAddsNoTerminator) {

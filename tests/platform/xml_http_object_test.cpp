@@ -11,8 +11,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -25,7 +25,7 @@ namespace {
 // A scripted automation object: answers the six names and records every call. Its
 // "send" may be held until the test lets it go, as a slow server would.
 class ScriptedDispatch : public IDispatch {
-public:
+  public:
     explicit ScriptedDispatch(std::string body) : body_(std::move(body)) {}
 
     std::atomic<ULONG> references{1};
@@ -58,8 +58,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
                                             DISPID* id) override {
-        static const std::vector<std::wstring> known = {
-            L"open", L"send", L"responseBody", L"setRequestHeader", L"getResponseHeader"};
+        static const std::vector<std::wstring> known = {L"open", L"send", L"responseBody",
+                                                        L"setRequestHeader", L"getResponseHeader"};
         const auto found = std::find(known.begin(), known.end(), names[0]);
         if (found == known.end()) return DISP_E_UNKNOWNNAME;
         *id = static_cast<DISPID>(found - known.begin()) + 1;
@@ -70,32 +70,33 @@ public:
         // Arguments come reversed: rgvarg[0] is the last.
         const auto argument = [&](UINT fromEnd) { return parameters->rgvarg[fromEnd]; };
         switch (id) {
-        case 1:
-            calls.push_back(L"open");
-            if (kind != DISPATCH_METHOD || parameters->cArgs != 3) return E_INVALIDARG;
-            if (std::wstring(argument(2).bstrVal) != L"GET") return E_INVALIDARG;
-            openedUrl = argument(1).bstrVal;
-            openedAsynchronously = argument(0).vt != VT_BOOL || argument(0).boolVal != VARIANT_FALSE;
-            return S_OK;
-        case 2: {
-            calls.push_back(L"send");
-            thread = GetCurrentThreadId();
-            ++sends;
-            std::unique_lock lock(mutex_);
-            released_.wait(lock, [&] { return !held_; });
-            return failSend ? E_FAIL : (parameters->cArgs == 0 ? S_OK : E_INVALIDARG);
-        }
-        case 4:
-            if (parameters->cArgs != 2) return E_INVALIDARG;
-            calls.push_back(std::wstring(argument(1).bstrVal) + L": " + argument(0).bstrVal);
-            return S_OK;
-        case 5:
-            calls.push_back(L"getResponseHeader " + std::wstring(argument(0).bstrVal));
-            result->vt = VT_BSTR;
-            result->bstrVal = SysAllocString(contentType.c_str());
-            return S_OK;
-        default:
-            break;
+            case 1:
+                calls.push_back(L"open");
+                if (kind != DISPATCH_METHOD || parameters->cArgs != 3) return E_INVALIDARG;
+                if (std::wstring(argument(2).bstrVal) != L"GET") return E_INVALIDARG;
+                openedUrl = argument(1).bstrVal;
+                openedAsynchronously =
+                    argument(0).vt != VT_BOOL || argument(0).boolVal != VARIANT_FALSE;
+                return S_OK;
+            case 2: {
+                calls.push_back(L"send");
+                thread = GetCurrentThreadId();
+                ++sends;
+                std::unique_lock lock(mutex_);
+                released_.wait(lock, [&] { return !held_; });
+                return failSend ? E_FAIL : (parameters->cArgs == 0 ? S_OK : E_INVALIDARG);
+            }
+            case 4:
+                if (parameters->cArgs != 2) return E_INVALIDARG;
+                calls.push_back(std::wstring(argument(1).bstrVal) + L": " + argument(0).bstrVal);
+                return S_OK;
+            case 5:
+                calls.push_back(L"getResponseHeader " + std::wstring(argument(0).bstrVal));
+                result->vt = VT_BSTR;
+                result->bstrVal = SysAllocString(contentType.c_str());
+                return S_OK;
+            default:
+                break;
         }
         calls.push_back(L"responseBody");
         if (kind != DISPATCH_PROPERTYGET) return E_INVALIDARG;
@@ -109,7 +110,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     std::string body_;
     std::mutex mutex_;
     std::condition_variable released_;
@@ -164,8 +165,8 @@ TEST(XmlHttpObject, EachRequestIsASynchronousGetOnItsOwnInstanceAndThread) {
 TEST(XmlHttpObject, GivenUpRequestsEndByThemselves) {
     ScriptedDispatch slow("late");
     std::atomic<bool> stop{false};
-    XmlHttpObject http(handOut(slow), [&] { return stop.load(); },
-                       FetchLimits{std::chrono::milliseconds(300)});
+    XmlHttpObject http(
+        handOut(slow), [&] { return stop.load(); }, FetchLimits{std::chrono::milliseconds(300)});
     slow.holdSend();
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(http.get("http://a/"), std::nullopt);
@@ -177,8 +178,8 @@ TEST(XmlHttpObject, GivenUpRequestsEndByThemselves) {
     EXPECT_EQ(slow.references, 2u);
 
     slow.releaseSend();
-    EXPECT_TRUE(test_support::WaitUntil([&] { return slow.references == 1; },
-                                        std::chrono::seconds(10)));
+    EXPECT_TRUE(
+        test_support::WaitUntil([&] { return slow.references == 1; }, std::chrono::seconds(10)));
     EXPECT_EQ(slow.sends, 1);
     EXPECT_EQ(http.get("http://a/")->body, "late");
 
@@ -190,8 +191,8 @@ TEST(XmlHttpObject, GivenUpRequestsEndByThemselves) {
     // The request left behind at the stop is let go once it has reached the object.
     EXPECT_TRUE(test_support::WaitUntil([&] { return slow.sends == 3; }, std::chrono::seconds(10)));
     slow.releaseSend();
-    EXPECT_TRUE(test_support::WaitUntil([&] { return slow.references == 1; },
-                                        std::chrono::seconds(10)));
+    EXPECT_TRUE(
+        test_support::WaitUntil([&] { return slow.references == 1; }, std::chrono::seconds(10)));
 }
 
 TEST(XmlHttpObject, BodyIsCutAt64MiB) {

@@ -56,9 +56,8 @@ struct LoopbackServer::State {
     mutable std::mutex mutex;  // guards the requests
     std::vector<RecordedRequest> requests;
     // Last, so it stops and joins its connections before the rest goes away.
-    RawServer server{[this](SOCKET client, const std::atomic<bool>& stopping) {
-        serve(client, stopping);
-    }};
+    RawServer server{
+        [this](SOCKET client, const std::atomic<bool>& stopping) { serve(client, stopping); }};
 
     // Reads one request; false when the client went away before it was complete.
     static bool readRequest(SOCKET client, RecordedRequest& request) {
@@ -113,11 +112,17 @@ struct LoopbackServer::State {
 LoopbackServer::LoopbackServer(Handler handler)
     : state_(std::make_unique<State>(std::move(handler))) {}
 
-LoopbackServer::~LoopbackServer() { state_->server.stop(); }
+LoopbackServer::~LoopbackServer() {
+    state_->server.stop();
+}
 
-bool LoopbackServer::listening() const { return state_->server.listening(); }
+bool LoopbackServer::listening() const {
+    return state_->server.listening();
+}
 
-uint16_t LoopbackServer::port() const { return state_->server.port(); }
+uint16_t LoopbackServer::port() const {
+    return state_->server.port();
+}
 
 std::string LoopbackServer::address(std::string_view path) const {
     return state_->server.address(path);

@@ -19,7 +19,7 @@ struct RecordedRequest {
 };
 
 class LoopbackServer {
-public:
+  public:
     // The raw bytes to answer a request with: status line, headers and body.
     using Handler = std::function<std::string(const RecordedRequest&)>;
 
@@ -43,7 +43,7 @@ public:
     static std::string Response(int status, std::string_view reason, std::string_view headerLines,
                                 std::string_view body);
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

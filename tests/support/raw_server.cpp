@@ -22,8 +22,8 @@ int waitReady(SOCKET socket, bool forWrite) {
     FD_ZERO(&set);
     FD_SET(socket, &set);
     timeval timeout{0, kPollMicroseconds};
-    const int ready = ::select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr,
-                               &timeout);
+    const int ready =
+        ::select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, nullptr, &timeout);
     return ready == SOCKET_ERROR ? -1 : ready;
 }
 

@@ -14,7 +14,7 @@
 namespace pagorin::test_support {
 
 class RawServer {
-public:
+  public:
     // Runs once per connection. `stopping` turns true when the server is being torn
     // down; a behaviour that waits must watch it. The server closes the socket after
     // the behaviour returns (abortively when the behaviour set SO_LINGER to 0).
@@ -35,7 +35,7 @@ public:
     // Connections accepted so far.
     int connections() const;
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

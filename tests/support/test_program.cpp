@@ -21,10 +21,8 @@ const bool kUnbuffered = [] {
 // joined: under Wine a thread still on its way out as the process ends now and then gets
 // the whole process killed. Threads a test left blocked on purpose are left as they are.
 class JoinBackgroundThreadsAtTheEnd : public ::testing::Environment {
-public:
-    void TearDown() override {
-        pagorin::platform::JoinBackgroundThreads(std::chrono::seconds(1));
-    }
+  public:
+    void TearDown() override { pagorin::platform::JoinBackgroundThreads(std::chrono::seconds(1)); }
 };
 
 const auto* const kJoinAtTheEnd =

@@ -26,8 +26,7 @@ inline std::wstring TitleOf(HWND window) {
 }
 
 // The top-level windows of process `processId` for which `matches` holds, in Z order.
-inline std::vector<HWND> TopWindowsOf(DWORD processId,
-                                      const std::function<bool(HWND)>& matches) {
+inline std::vector<HWND> TopWindowsOf(DWORD processId, const std::function<bool(HWND)>& matches) {
     struct Search {
         DWORD process;
         const std::function<bool(HWND)>& matches;

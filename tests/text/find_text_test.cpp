@@ -50,15 +50,18 @@ TEST(FindText, AsciiLettersFoldBothWays) {
 }
 
 TEST(FindText, FullWidthLettersAreNotHalfWidth) {
-    EXPECT_EQ(FindText("ABC", "\xA3\xC1\xA3\xC2\xA3\xC3"), -1);          // ＡＢＣ
+    EXPECT_EQ(FindText("ABC", "\xA3\xC1\xA3\xC2\xA3\xC3"), -1);  // ＡＢＣ
     EXPECT_EQ(FindText("\xA3\xC1\xA3\xC2\xA3\xC3", "ABC"), -1);
-    EXPECT_EQ(FindText("\xA3\xE1\xA3\xE2", "\xA3\xC1\xA3\xC2"), -1);      // ａｂ vs ＡＢ
+    EXPECT_EQ(FindText("\xA3\xE1\xA3\xE2", "\xA3\xC1\xA3\xC2"), -1);  // ａｂ vs ＡＢ
 }
 
 TEST(FindText, NeverStartsInsideADoubleByteCharacter) {
     // B0 41 is one character whose second byte looks like 'A'.
     EXPECT_EQ(FindText("\xB0\x41", "A"), -1);
-    EXPECT_EQ(FindText("\xB0\x41" "A", "A"), 3);
+    EXPECT_EQ(FindText("\xB0\x41"
+                       "A",
+                       "A"),
+              3);
     EXPECT_EQ(FindText("\xB0\x7C", "|"), -1);
     // D6 D0 B9 FA: the pair "D0 B9" straddles two characters.
     EXPECT_EQ(FindText("\xD6\xD0\xB9\xFA", "\xD0\xB9"), -1);
@@ -95,7 +98,7 @@ TEST(FindText, FindsTheFirstOccurrence) {
 TEST(FindText, AgreesWithTheRuleOnGeneratedTexts) {
     // A small alphabet makes matches, near misses, letter-like second bytes and
     // lone lead bytes frequent; lengths cross the sixteen-byte blocks.
-    const unsigned char alphabet[] = {'a', 'A', 'b', '|', '\r', '\n', 0x41, 0x61,
+    const unsigned char alphabet[] = {'a',  'A',  'b',  '|',  '\r', '\n', 0x41, 0x61,
                                       0xB0, 0xC1, 0xA1, 0xE1, 0x80, 0xFF, '1'};
     std::mt19937 random(12345);
     auto pick = [&](size_t length) {
@@ -108,8 +111,7 @@ TEST(FindText, AgreesWithTheRuleOnGeneratedTexts) {
     for (int round = 0; round < 20000; ++round) {
         std::string text = pick(random() % 70);
         std::string keyword = pick(1 + random() % 4);
-        ASSERT_EQ(FindText(text, keyword), referenceFind(text, keyword))
-            << "round " << round;
+        ASSERT_EQ(FindText(text, keyword), referenceFind(text, keyword)) << "round " << round;
     }
 }
 

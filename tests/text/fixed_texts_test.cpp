@@ -43,11 +43,10 @@ std::string gbkToUtf8(std::string_view gbk) {
     std::wstring wide(static_cast<size_t>(wideSize), L'\0');
     MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()),
                         wide.data(), wideSize);
-    int utf8Size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr,
-                                       nullptr);
+    int utf8Size =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(utf8Size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, utf8.data(), utf8Size, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, utf8.data(), utf8Size, nullptr, nullptr);
     return utf8;
 #else
     iconv_t cd = iconv_open("UTF-8", "GBK");
@@ -67,13 +66,25 @@ std::string gbkToUtf8(std::string_view gbk) {
 
 TEST(FixedTexts, EveryTextIsTheGbkOfWhatTheUserReads) {
     const std::vector<std::pair<std::string_view, std::string>> texts = {
-        {kStopped, "停止"},         {kMonitoring, "监控中"},      {kYes, "是"},
-        {kNo, "否"},                {kModeAny, "或"},             {kModeAll, "与"},
-        {kModeSameLine, "同一行"},  {kTagAny, "[或]"},            {kTagAll, "[与]"},
-        {kTagSameLine, "[同一行]"}, {kFullWidthComma, "，"},      {kHeaderSequence, "序号"},
-        {kHeaderStatus, "监控状态"}, {kHeaderUrl, "监控网址"},    {kHeaderKeywords, "监控关键词"},
-        {kHeaderSoundAlarm, "声音报警"}, {kHeaderRefresh, "刷新频率"},
-        {kHeaderMatchMode, "监控方式"},  {kHeaderTargetFound, "发现目标"},
+        {kStopped, "停止"},
+        {kMonitoring, "监控中"},
+        {kYes, "是"},
+        {kNo, "否"},
+        {kModeAny, "或"},
+        {kModeAll, "与"},
+        {kModeSameLine, "同一行"},
+        {kTagAny, "[或]"},
+        {kTagAll, "[与]"},
+        {kTagSameLine, "[同一行]"},
+        {kFullWidthComma, "，"},
+        {kHeaderSequence, "序号"},
+        {kHeaderStatus, "监控状态"},
+        {kHeaderUrl, "监控网址"},
+        {kHeaderKeywords, "监控关键词"},
+        {kHeaderSoundAlarm, "声音报警"},
+        {kHeaderRefresh, "刷新频率"},
+        {kHeaderMatchMode, "监控方式"},
+        {kHeaderTargetFound, "发现目标"},
     };
     for (const auto& [gbk, utf8] : texts) EXPECT_EQ(gbkToUtf8(gbk), utf8);
 }

@@ -34,7 +34,10 @@ TEST(SplitText, SeparatorsInsideDoubleByteCharactersDoNotCount) {
     EXPECT_EQ(SplitText("\xB0\x7C|x", "|"), (List{"\xB0\x7C", "x"}));
     EXPECT_EQ(SplitText("\xB0\x7C", "|"), (List{"\xB0\x7C"}));
     // The full-width comma A3 AC must begin a character to separate.
-    EXPECT_EQ(SplitText("a\xA3\xAC" "b", "\xA3\xAC"), (List{"a", "b"}));
+    EXPECT_EQ(SplitText("a\xA3\xAC"
+                        "b",
+                        "\xA3\xAC"),
+              (List{"a", "b"}));
     EXPECT_EQ(SplitText("\xB0\xA3\xAC\xB1", "\xA3\xAC"), (List{"\xB0\xA3\xAC\xB1"}));
     // A lead byte swallows the CR after it, so that CR LF is no line break.
     EXPECT_EQ(SplitText("a\xB0\r\nb\r\nc", "\r\n"), (List{"a\xB0\r\nb", "c"}));
@@ -76,13 +79,19 @@ TEST(Case, ChangesAsciiLettersOnly) {
     EXPECT_EQ(ToLower("AbC\xA3\xC1z1"), "abc\xA3\xC1z1");
     EXPECT_EQ(ToUpper("aBc\xA3\xE1Z1"), "ABC\xA3\xE1Z1");
     // The second byte of B0 61 looks like 'a' but belongs to the character.
-    EXPECT_EQ(ToUpper("\xB0\x61" "a"), "\xB0\x61" "A");
-    EXPECT_EQ(ToLower("\xB0\x41" "A"), "\xB0\x41" "a");
+    EXPECT_EQ(ToUpper("\xB0\x61"
+                      "a"),
+              "\xB0\x61"
+              "A");
+    EXPECT_EQ(ToLower("\xB0\x41"
+                      "A"),
+              "\xB0\x41"
+              "a");
 }
 
 TEST(FullWidthToHalfWidth, FoldsTheFullWidthForms) {
-    EXPECT_EQ(FullWidthToHalfWidth("\xA3\xB1\xA3\xB2"), "12");            // １２
-    EXPECT_EQ(FullWidthToHalfWidth("\xA3\xAD\xA3\xAB\xA1\xA1"), "-+ ");   // －＋ and the space
+    EXPECT_EQ(FullWidthToHalfWidth("\xA3\xB1\xA3\xB2"), "12");           // １２
+    EXPECT_EQ(FullWidthToHalfWidth("\xA3\xAD\xA3\xAB\xA1\xA1"), "-+ ");  // －＋ and the space
     EXPECT_EQ(FullWidthToHalfWidth("\xA3\xA1\xA3\xFE"), "!~");
     EXPECT_EQ(FullWidthToHalfWidth("\xB7\xD6\xD6\xD3"), "\xB7\xD6\xD6\xD3");  // 分钟 stays
     EXPECT_EQ(FullWidthToHalfWidth("\xA3"), "\xA3");
@@ -102,9 +111,11 @@ TEST(TextToInt, DigitsAfterBlanksAndOneSign) {
 }
 
 TEST(TextToInt, FullWidthIsReadAsHalfWidth) {
-    EXPECT_EQ(TextToInt("\xA3\xB1\xA3\xB0"), 10);                  // １０
-    EXPECT_EQ(TextToInt("\xA1\xA1\xA3\xAD\xA3\xB3"), -3);          // 　－３
-    EXPECT_EQ(TextToInt("1\xA3\xB2" "3"), 123);
+    EXPECT_EQ(TextToInt("\xA3\xB1\xA3\xB0"), 10);          // １０
+    EXPECT_EQ(TextToInt("\xA1\xA1\xA3\xAD\xA3\xB3"), -3);  // 　－３
+    EXPECT_EQ(TextToInt("1\xA3\xB2"
+                        "3"),
+              123);
 }
 
 TEST(TextToInt, HugeNumbersSaturate) {

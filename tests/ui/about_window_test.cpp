@@ -3,6 +3,7 @@
 #include "ui/about_window.h"
 
 #include <windows.h>
+
 #include <objbase.h>
 
 #include <gtest/gtest.h>
@@ -28,11 +29,11 @@ const std::wstring kTitle = L"关于程序";
 
 // A 2 x 1 PNG: an opaque red pixel, then blue at alpha 128.
 constexpr BYTE kRedBluePng[] = {
-    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52,
-    0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0xF4, 0x22, 0x7F,
-    0x8A, 0x00, 0x00, 0x00, 0x0E, 0x49, 0x44, 0x41, 0x54, 0x78, 0xDA, 0x63, 0xF8, 0xCF, 0xC0, 0x00,
-    0x42, 0x0D, 0x00, 0x0F, 0x7A, 0x03, 0x7E, 0x6A, 0x81, 0x31, 0xE1, 0x00, 0x00, 0x00, 0x00, 0x49,
-    0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82,
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44,
+    0x52, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0xF4,
+    0x22, 0x7F, 0x8A, 0x00, 0x00, 0x00, 0x0E, 0x49, 0x44, 0x41, 0x54, 0x78, 0xDA, 0x63, 0xF8,
+    0xCF, 0xC0, 0x00, 0x42, 0x0D, 0x00, 0x0F, 0x7A, 0x03, 0x7E, 0x6A, 0x81, 0x31, 0xE1, 0x00,
+    0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82,
 };
 
 // One pixel of a decoded picture as B, G, R, A.
@@ -114,14 +115,17 @@ struct Expected {
 
 // Worked out by hand from the form: each control's offset plus its box's offset.
 constexpr Expected kExpectedControls[] = {
-    {kIdAboutDescriptionGroup, {8, 8, 408, 200}},   {kIdAboutDescription, {16, 23, 400, 191}},
-    {kIdAboutInformationGroup, {232, 210, 408, 352}}, {kIdAboutInformation, {240, 225, 400, 344}},
-    {kIdAboutPictureGroup, {8, 210, 224, 432}},     {kIdAboutPicture, {16, 223, 216, 424}},
+    {kIdAboutDescriptionGroup, {8, 8, 408, 200}},
+    {kIdAboutDescription, {16, 23, 400, 191}},
+    {kIdAboutInformationGroup, {232, 210, 408, 352}},
+    {kIdAboutInformation, {240, 225, 400, 344}},
+    {kIdAboutPictureGroup, {8, 210, 224, 432}},
+    {kIdAboutPicture, {16, 223, 216, 424}},
     {kIdAboutOk, {320, 400, 408, 432}},
 };
 
 class AboutWindowTest : public ::testing::Test {
-protected:
+  protected:
     OwnerWindow owner_;
     Win32EntryDialogs dialogs_{owner_.hwnd()};
     DWORD testThread_ = GetCurrentThreadId();
@@ -164,9 +168,9 @@ TEST_F(AboutWindowTest, HasTheFormsFrameControlsAndTexts) {
                 << id;
             EXPECT_NE(GetWindowLongPtrW(edit, GWL_EXSTYLE) & WS_EX_STATICEDGE, 0) << id;
         }
-        EXPECT_NE(GetWindowLongPtrW(GetDlgItem(window, kIdAboutPicture), GWL_EXSTYLE) &
-                      WS_EX_STATICEDGE,
-                  0);
+        EXPECT_NE(
+            GetWindowLongPtrW(GetDlgItem(window, kIdAboutPicture), GWL_EXSTYLE) & WS_EX_STATICEDGE,
+            0);
 
         const std::string description = GbkText(GetDlgItem(window, kIdAboutDescription));
         EXPECT_EQ(description, kAboutDescription);
@@ -280,8 +284,8 @@ TEST_F(AboutWindowTest, ShowsThePictureFromTheResources) {
         const COLORREF face = GetSysColor(COLOR_BTNFACE);
         for (int y = 0; y < frame.height; ++y) {  // the rest of the frame: the window's grey
             for (int x = 0; x < frame.width; ++x) {
-                const bool inside = x >= left && x < left + expected.width && y >= top &&
-                                    y < top + expected.height;
+                const bool inside =
+                    x >= left && x < left + expected.width && y >= top && y < top + expected.height;
                 if (!inside) {
                     EXPECT_EQ(frame.at(x, y), face) << x << "," << y;
                 }

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "platform/win32/unique_resource.h"
-#include "support/wait_until.h"
 #include "platform/win32/wide_text.h"
+#include "support/wait_until.h"
 #include "ui/layout.h"
 
 namespace pagorin::ui::dialog_test {
@@ -36,7 +36,7 @@ using UniqueWindow = platform::UniqueResource<WindowTraits>;
 
 // A plain visible top-level window on the test thread, standing for the main window.
 class OwnerWindow {
-public:
+  public:
     OwnerWindow() {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof windowClass;
@@ -52,7 +52,7 @@ public:
     }
     HWND hwnd() const { return window_.get(); }
 
-private:
+  private:
     UniqueWindow window_;
 };
 
@@ -60,7 +60,7 @@ private:
 // every window of `className` it left open on the test thread is sent WM_CLOSE, so the
 // test thread never stays in a modal loop.
 class Driver {
-public:
+  public:
     Driver(const wchar_t* className, std::function<void()> script)
         : className_(className), testThread_(GetCurrentThreadId()) {
         thread_ = std::thread([this, script = std::move(script)] {
@@ -76,7 +76,7 @@ public:
         if (thread_.joinable()) thread_.join();
     }
 
-private:
+  private:
     void closeLeftovers() {
         EnumThreadWindows(
             testThread_,
@@ -132,8 +132,7 @@ inline HWND WaitForWindow(DWORD thread, const wchar_t* className, const std::wst
 
 // For effects of posted messages, which the test thread handles in its own time.
 template <typename Condition>
-bool WaitUntil(Condition condition,
-               std::chrono::steady_clock::duration timeout = kWindowTimeout) {
+bool WaitUntil(Condition condition, std::chrono::steady_clock::duration timeout = kWindowTimeout) {
     return test_support::WaitUntil(condition, timeout);
 }
 
@@ -188,19 +187,22 @@ inline void ExpectRect(const RECT& actual, const RECT& expected, int id) {
 
 inline std::wstring WideText(HWND window) {
     wchar_t buffer[4096] = {};
-    const LRESULT length =
-        SendMessageW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer));
+    const LRESULT length = SendMessageW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer));
     return std::wstring(buffer, static_cast<size_t>(length));
 }
 
 // The text as the program sees it: GBK bytes.
-inline std::string GbkText(HWND window) { return platform::FromWide(WideText(window)); }
+inline std::string GbkText(HWND window) {
+    return platform::FromWide(WideText(window));
+}
 
 inline void SetText(HWND window, const std::wstring& text) {
     SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-inline bool Checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+inline bool Checked(HWND button) {
+    return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 struct MemoryDcTraits {
     using Type = HDC;

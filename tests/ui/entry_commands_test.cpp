@@ -49,7 +49,7 @@ struct ScriptedDialogs : EntryDialogs {
 };
 
 class EntryCommandsTest : public ::testing::Test {
-protected:
+  protected:
     int32_t addRow(std::string status = std::string(text::kStopped)) {
         const int32_t row = list.appendRow(text::IntToText(list.rowCount() + 1));
         list.setCellText(row, items::kStatus, status);
@@ -82,10 +82,9 @@ TEST_F(EntryCommandsTest, RefusedWhileOneOfTheFirstThreeRowsIsMonitored) {
     commands.onModifyClicked();
     commands.onDeleteClicked();
     commands.onItemListDoubleClicked();
-    EXPECT_EQ(messages.texts, (std::vector<std::string>{std::string(kRefuseAdd),
-                                                        std::string(kRefuseModify),
-                                                        std::string(kRefuseDelete),
-                                                        std::string(kRefuseModify)}));
+    EXPECT_EQ(messages.texts,
+              (std::vector<std::string>{std::string(kRefuseAdd), std::string(kRefuseModify),
+                                        std::string(kRefuseDelete), std::string(kRefuseModify)}));
     for (MessageIcon icon : messages.icons) EXPECT_EQ(icon, MessageIcon::kInformation);
     EXPECT_TRUE(dialogs.opened.empty());
     EXPECT_EQ(list.rowCount(), 2);
@@ -149,9 +148,13 @@ TEST_F(EntryCommandsTest, AddWithTheDefaultsAppendsTheNextRow) {
     EXPECT_TRUE(dialogs.initial.modeAny && dialogs.initial.soundYes);
     EXPECT_TRUE(dialogs.initial.url.empty());
     ASSERT_EQ(list.rowCount(), 2);
-    const std::vector<std::string> expected = {"2", std::string(text::kStopped), "http://new/",
-                                               "\xB9\xAB\xB8\xE6| ", std::string(text::kYes),
-                                               "3", std::string(text::kModeAny),
+    const std::vector<std::string> expected = {"2",
+                                               std::string(text::kStopped),
+                                               "http://new/",
+                                               "\xB9\xAB\xB8\xE6| ",
+                                               std::string(text::kYes),
+                                               "3",
+                                               std::string(text::kModeAny),
                                                std::string(text::kNo)};
     for (int32_t column = 0; column < items::kColumnCount; ++column) {
         EXPECT_EQ(list.cellText(1, column), expected[static_cast<size_t>(column)]) << column;
@@ -190,7 +193,8 @@ TEST_F(EntryCommandsTest, ModifyFillsFromExactCellsAndSavesTheSelectedRow) {
     dialogs.presses = {unchanged};
     commands.onModifyClicked();
     ASSERT_EQ(dialogs.opened, (std::vector<std::string>{"modify"}));
-    EXPECT_FALSE(dialogs.initial.modeAny || dialogs.initial.modeAll || dialogs.initial.modeSameLine);
+    EXPECT_FALSE(dialogs.initial.modeAny || dialogs.initial.modeAll ||
+                 dialogs.initial.modeSameLine);
     EXPECT_FALSE(dialogs.initial.soundYes || dialogs.initial.soundNo);
     EXPECT_EQ(dialogs.initial.refreshMinutes, "5");
     // Saved without choices: an empty mode again, sound "否", found back to "否".

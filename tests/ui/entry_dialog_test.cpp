@@ -26,7 +26,7 @@ const std::wstring kModifyTitle = L"修改监控设置";
 
 // What the save was given, and what it answers.
 class SaveRecorder {
-public:
+  public:
     explicit SaveRecorder(std::vector<bool> answers = {true}) : answers_(std::move(answers)) {}
 
     EntryDialogs::Save save() {
@@ -42,7 +42,7 @@ public:
         return calls_;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<bool> answers_;
     std::vector<EntryFields> calls_;
@@ -141,7 +141,7 @@ void CheckLayout(HWND dialog, HWND owner, EntryDialogKind kind) {
 }
 
 class EntryDialogTest : public ::testing::Test {
-protected:
+  protected:
     OwnerWindow owner_;
     Win32EntryDialogs dialogs_{owner_.hwnd()};
     DWORD testThread_ = GetCurrentThreadId();
@@ -217,7 +217,7 @@ TEST_F(EntryDialogTest, SaveHandsOverTypedGbkTextAndTheRadiosExactly) {
         "http://\xC0\xFD\xD7\xD3.\xD6\xD0\xB9\xFA/\xB1\xA8\xBC\xDB?q=\xBC\xDB\xB8\xF1&n=\x80"
         "5";
     expected.keywords = "\xBD\xB5\xBC\xDB|\xCC\xD8\xBC\xDB|  ";  // 降价|特价|
-    expected.refreshMinutes = "15\xB7\xD6";                         // 15分
+    expected.refreshMinutes = "15\xB7\xD6";                      // 15分
     expected.modeAny = false;
     expected.modeAll = false;
     expected.modeSameLine = true;
@@ -285,7 +285,7 @@ TEST_F(EntryDialogTest, CancelCloseBoxAndEscapeCloseWithoutSaving) {
 TEST_F(EntryDialogTest, ModifyDialogShowsTheFieldsAndLeavesUnknownRadiosOff) {
     EntryFields initial;
     initial.url = "http://\xBC\xE0\xBF\xD8.cn/a b";  // http://监控.cn/a b
-    initial.keywords = "\xBC\xD7|\xD2\xD2";           // 甲|乙
+    initial.keywords = "\xBC\xD7|\xD2\xD2";          // 甲|乙
     initial.refreshMinutes = "abc";
     initial.modeAny = initial.modeAll = initial.modeSameLine = false;
     initial.soundYes = initial.soundNo = false;
@@ -408,8 +408,8 @@ TEST_F(EntryDialogTest, GroupCaptionsAreNavyAndTheRadiosAreNot) {
         HWND dialog = WaitForWindow(testThread_, kClass, kAddTitle);
         ASSERT_NE(dialog, nullptr);
         const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-        for (int id : {kIdUrlGroup, kIdKeywordsGroup, kIdModeGroup, kIdSoundGroup,
-                       kIdIntervalGroup, kIdModeAny, kIdSoundNo}) {
+        for (int id : {kIdUrlGroup, kIdKeywordsGroup, kIdModeGroup, kIdSoundGroup, kIdIntervalGroup,
+                       kIdModeAny, kIdSoundNo}) {
             SetTextColor(dc.get(), RGB(1, 2, 3));
             SendMessageW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));

@@ -44,7 +44,8 @@ struct SilentMessages : platform::UserMessages {
 std::wstring temporaryDirectory() {
     wchar_t base[MAX_PATH + 1];
     GetTempPathW(MAX_PATH + 1, base);
-    std::wstring path = std::wstring(base) + L"pagorin-main-" + std::to_wstring(GetCurrentProcessId());
+    std::wstring path =
+        std::wstring(base) + L"pagorin-main-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(path.c_str(), nullptr);
     return path;
 }
@@ -66,7 +67,7 @@ std::string textOf(HWND window) {
 }
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
@@ -167,7 +168,8 @@ TEST_F(MainWindowTest, ListViewColumnsAndStyles) {
         EXPECT_EQ(columnInfo.fmt & LVCFMT_JUSTIFYMASK, formats[column]) << column;
     }
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(listView, WM_GETFONT, 0, 0)), sizeof font, &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(listView, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
     EXPECT_EQ(font.lfCharSet, GB2312_CHARSET);
     EXPECT_EQ(font.lfHeight, -12);
 }
@@ -226,14 +228,15 @@ TEST_F(MainWindowTest, ButtonsAndMenusReachTheirCommands) {
     for (int id : {kIdAdd, kIdModify, kIdDelete, kIdStart, kIdStop, kIdAbout}) {
         SendMessageW(control(id), BM_CLICK, 0, 0);
     }
-    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"add", "modify", "delete", "start", "stop",
-                                                        "about"}));
+    EXPECT_EQ(recorder.calls,
+              (std::vector<std::string>{"add", "modify", "delete", "start", "stop", "about"}));
     // Export of an empty list is refused; with a row it reaches the file, import reads it.
     SendMessageW(window.hwnd(), WM_COMMAND, kIdExport, 0);
     EXPECT_EQ(messages.texts.size(), 1u);
     list.appendRow("1");
     SendMessageW(window.hwnd(), WM_COMMAND, kIdExport, 0);
-    EXPECT_EQ(folder.readFile(items::kItemFileName), "1\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\r\n");
+    EXPECT_EQ(folder.readFile(items::kItemFileName),
+              "1\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\xA3\xAC\r\n");
     SendMessageW(window.hwnd(), WM_COMMAND, kIdImport, 0);
     EXPECT_EQ(list.rowCount(), 2);
     // The elapsed timer drives the engine's tick.

@@ -16,7 +16,7 @@ namespace {
 
 // Closes the descriptor on every path.
 class Descriptor {
-public:
+  public:
     explicit Descriptor(int fd) : fd_(fd) {}
     ~Descriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -26,7 +26,7 @@ public:
     int get() const { return fd_; }
     bool closeChecked() { return ::close(std::exchange(fd_, -1)) == 0; }
 
-private:
+  private:
     int fd_;
 };
 

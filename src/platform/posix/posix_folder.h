@@ -9,14 +9,14 @@
 namespace pagorin::platform {
 
 class PosixFolder : public Folder {
-public:
+  public:
     explicit PosixFolder(std::string directory) : directory_(std::move(directory)) {}
 
     std::optional<std::string> readFile(std::string_view gbkName) const override;
     bool replaceFile(std::string_view gbkName, std::string_view bytes) override;
     std::string pathOf(std::string_view gbkName) const override;
 
-private:
+  private:
     std::string directory_;
 };
 

@@ -6,7 +6,7 @@ namespace pagorin::fetch {
 namespace {
 
 class UnavailableInternetApi final : public InternetApi {
-public:
+  public:
     InternetHandle open(const char*, uint32_t, const char*, const char*, uint32_t) override {
         return nullptr;
     }

@@ -12,7 +12,7 @@ namespace pagorin::platform {
 
 template <typename Interface>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     ~ComPtr() { reset(); }
     ComPtr(const ComPtr&) = delete;
@@ -39,12 +39,12 @@ public:
         if (pointer_ != nullptr) std::exchange(pointer_, nullptr)->Release();
     }
 
-private:
+  private:
     Interface* pointer_ = nullptr;
 };
 
 class UniqueBstr {
-public:
+  public:
     explicit UniqueBstr(const std::wstring& text)
         : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
     ~UniqueBstr() { SysFreeString(value_); }
@@ -52,19 +52,19 @@ public:
     UniqueBstr& operator=(const UniqueBstr&) = delete;
     BSTR get() const { return value_; }
 
-private:
+  private:
     BSTR value_;
 };
 
 class UniqueVariant {
-public:
+  public:
     UniqueVariant() { VariantInit(&value_); }
     ~UniqueVariant() { VariantClear(&value_); }
     UniqueVariant(const UniqueVariant&) = delete;
     UniqueVariant& operator=(const UniqueVariant&) = delete;
     VARIANT* get() { return &value_; }
 
-private:
+  private:
     VARIANT value_;
 };
 

@@ -5,8 +5,7 @@
 
 namespace pagorin::platform {
 
-void MessageBoxMessages::show(std::string_view text, std::string_view caption,
-                              MessageIcon icon) {
+void MessageBoxMessages::show(std::string_view text, std::string_view caption, MessageIcon icon) {
     const UINT flags =
         MB_OK | (icon == MessageIcon::kWarning ? MB_ICONWARNING : MB_ICONINFORMATION);
     // The window the user is working in owns the message: the open dialog when one is

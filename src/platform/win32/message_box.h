@@ -8,12 +8,12 @@
 namespace pagorin::platform {
 
 class MessageBoxMessages : public UserMessages {
-public:
+  public:
     explicit MessageBoxMessages(HWND owner = nullptr) : owner_(owner) {}
     void setOwner(HWND owner) { owner_ = owner; }
     void show(std::string_view text, std::string_view caption, MessageIcon icon) override;
 
-private:
+  private:
     HWND owner_;
 };
 

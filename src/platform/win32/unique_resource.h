@@ -9,7 +9,7 @@ namespace pagorin::platform {
 
 template <typename Traits>
 class UniqueResource {
-public:
+  public:
     using Type = typename Traits::Type;
 
     UniqueResource() = default;
@@ -32,7 +32,7 @@ public:
         if (old != Traits::invalid()) Traits::close(old);
     }
 
-private:
+  private:
     Type value_ = Traits::invalid();
 };
 

@@ -3,6 +3,7 @@
 #include "platform/win32/wave_player.h"
 
 #include <windows.h>
+
 #include <mmsystem.h>
 
 #include <algorithm>

@@ -9,7 +9,7 @@
 namespace pagorin::platform {
 
 class Win32AlarmPresenter : public monitor::AlarmPresenter {
-public:
+  public:
     // Returns at once; each call plays on its own, so alarms overlap. Silent without a
     // sound device.
     void playSound() override;

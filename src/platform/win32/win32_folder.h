@@ -9,7 +9,7 @@
 namespace pagorin::platform {
 
 class Win32Folder : public Folder {
-public:
+  public:
     // `directory` without a trailing separator.
     explicit Win32Folder(std::wstring directory) : directory_(std::move(directory)) {}
 
@@ -20,7 +20,7 @@ public:
     bool replaceFile(std::string_view gbkName, std::string_view bytes) override;
     std::string pathOf(std::string_view gbkName) const override;
 
-private:
+  private:
     std::wstring widePath(std::string_view gbkName) const;
 
     std::wstring directory_;

@@ -11,7 +11,7 @@ namespace pagorin::platform {
 namespace {
 
 class Win32PageReader : public monitor::PageReader {
-public:
+  public:
     Win32PageReader(monitor::StopToken& stop, FetchLimits limits)
         : stopped_([&stop] { return stop.stopRequested(); }),
           http_(XmlHttpObject::CreateDefault, stopped_, limits),
@@ -29,7 +29,7 @@ public:
         return fetch::FetchPageText(address, http_, services);
     }
 
-private:
+  private:
     std::function<bool()> stopped_;
     XmlHttpObject http_;
     // The UTF-8 refetches through the program's own client, which has no limit of its own.

@@ -10,11 +10,11 @@
 namespace pagorin::platform {
 
 class Win32PageReaderFactory : public monitor::PageReaderFactory {
-public:
+  public:
     explicit Win32PageReaderFactory(FetchLimits limits = {}) : limits_(limits) {}
     std::unique_ptr<monitor::PageReader> create(monitor::StopToken& stop) override;
 
-private:
+  private:
     FetchLimits limits_;
 };
 

@@ -19,7 +19,7 @@ using UniqueModule = UniqueResource<ModuleTraits>;
 // Every call fails (open returns null, the others FALSE) when the library or any one of
 // its eight functions cannot be found: a half-bound library is no library.
 class WinInetApi final : public fetch::InternetApi {
-public:
+  public:
     explicit WinInetApi(const wchar_t* libraryName);
 
     // True when the library and all eight functions were found.
@@ -44,7 +44,7 @@ public:
                    uint32_t* length, uint32_t* index) override;
     bool closeHandle(fetch::InternetHandle handle) override;
 
-private:
+  private:
     // The library's own signatures (the A forms), written out here because its header
     // is not used.
     using OpenFn = void*(WINAPI*)(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD);

@@ -25,8 +25,8 @@ HRESULT invokeByName(IDispatch* object, const wchar_t* name, WORD kind,
     std::vector<VARIANT> reversed(arguments.begin(), arguments.end());
     std::reverse(reversed.begin(), reversed.end());
     DISPPARAMS parameters{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters, result,
-                          nullptr, nullptr);
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters, result, nullptr,
+                          nullptr);
 }
 
 VARIANT bstrArgument(BSTR value) {
@@ -105,10 +105,9 @@ std::optional<fetch::HttpObjectResponse> synchronousGet(IDispatch* instance,
                                                         const std::wstring& address) {
     const UniqueBstr method(L"GET");
     const UniqueBstr url(address);
-    if (FAILED(invokeByName(instance, L"open", DISPATCH_METHOD,
-                            {bstrArgument(method.get()), bstrArgument(url.get()),
-                             boolArgument(false)},
-                            nullptr))) {
+    if (FAILED(invokeByName(
+            instance, L"open", DISPATCH_METHOD,
+            {bstrArgument(method.get()), bstrArgument(url.get()), boolArgument(false)}, nullptr))) {
         return std::nullopt;
     }
     for (const auto& [name, value] : kFreshCopyHeaders) setRequestHeader(instance, name, value);

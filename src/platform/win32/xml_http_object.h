@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <oaidl.h>
 
 #include <chrono>
@@ -34,7 +35,7 @@ struct FetchLimits {
 // (under Wine it then writes a late answer into freed memory). The next request waits
 // for it first, within its own limits.
 class XmlHttpObject : public fetch::HttpObject {
-public:
+  public:
     // Makes one new instance, on the request's thread.
     using Creator = std::function<HRESULT(IDispatch** instance)>;
     // Polled every 50 ms while a request runs: true gives the request up at once.
@@ -51,7 +52,7 @@ public:
     // The body is cut at 64 MiB like the program's own client's.
     std::optional<fetch::HttpObjectResponse> get(std::string_view address) override;
 
-private:
+  private:
     Creator creator_;
     StopCheck stopped_;
     FetchLimits limits_;
