@@ -105,7 +105,7 @@ void Monitoring::ElapsedTick() {
         hours_ += 1;
         minutes_ = 0;
     }
-    if (hours_ == 99) services_.display.setElapsedTimerInterval(0);
+    if (hours_ == kElapsedHoursLimit) services_.display.setElapsedTimerInterval(0);
     services_.display.setElapsedText(ElapsedText(hours_, minutes_, seconds_));
 }
 

@@ -25,6 +25,8 @@ inline constexpr std::string_view kAlreadyMonitoring =
     "\xBC\xBC\xE0\xBF\xD8\xA3\xA1";
 
 inline constexpr int32_t kElapsedTickMilliseconds = 1000;
+// The clock stops there: its box has two digits for the hours.
+inline constexpr int32_t kElapsedHoursLimit = 99;
 
 struct MonitoringServices {
     items::ItemList& list;

@@ -218,12 +218,12 @@ void MainWindow::raise() {
     SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, kFlags);
 }
 
-void MainWindow::onTrayEvent(int action) {
-    if (action == 1 || action == 2) {
+void MainWindow::onTrayEvent(TrayAction action) {
+    if (action == TrayAction::Click || action == TrayAction::DoubleClick) {
         ShowWindow(hwnd(), SW_SHOW);
         restoreAndCentre();
         raise();
-    } else if (action == 3) {
+    } else if (action == TrayAction::MenuRequest) {
         popUpTrayMenu();
     }
 }
@@ -355,7 +355,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == SIZE_MINIMIZED) onMainWindowMoved();
             return 0;
         case WM_APP_TRAY:
-            if (const int action = TrayActionOf(lParam); action != 0) onTrayEvent(action);
+            if (const TrayAction action = TrayActionOf(lParam); action != TrayAction::None) {
+                onTrayEvent(action);
+            }
             return 0;
         case WM_APP_LIST_CHANGED:
             refreshList();

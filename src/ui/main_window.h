@@ -55,7 +55,7 @@ class MainWindow : public Window, public monitor::ElapsedDisplay, private items:
     void onMainWindowCreated();
     void onTipsTick();
     void onMainWindowMoved();
-    void onTrayEvent(int action);
+    void onTrayEvent(TrayAction action);
     void onShowMainWindow();
     void onExitCommand();
     void onItemListRightClick(POINT cursor);

@@ -12,17 +12,17 @@ constexpr UINT kIconId = 1;
 
 }  // namespace
 
-int TrayActionOf(LPARAM mouseMessage) {
+TrayAction TrayActionOf(LPARAM mouseMessage) {
     switch (static_cast<UINT>(mouseMessage)) {
         case WM_LBUTTONUP:
-            return 1;
+            return TrayAction::Click;
         case WM_LBUTTONDBLCLK:
-            return 2;
+            return TrayAction::DoubleClick;
         case WM_RBUTTONUP:
         case WM_CONTEXTMENU:
-            return 3;
+            return TrayAction::MenuRequest;
         default:
-            return 0;
+            return TrayAction::None;
     }
 }
 

@@ -7,9 +7,15 @@
 
 namespace pagorin::ui {
 
-// The mouse actions the icon reports: 1 left click, 2 left double-click, 3 right click
-// (or the context-menu key); 0 for anything else.
-int TrayActionOf(LPARAM mouseMessage);
+// The mouse actions the icon reports.
+enum class TrayAction {
+    None,         // any other message
+    Click,        // left click
+    DoubleClick,  // left double-click
+    MenuRequest,  // right click or the context-menu key
+};
+
+TrayAction TrayActionOf(LPARAM mouseMessage);
 
 class TrayIcon {
   public:
