@@ -92,10 +92,6 @@ SIZE FitInside(UINT width, UINT height, int maxWidth, int maxHeight) {
 
 }  // namespace
 
-std::span<const ControlPlacement> AboutWindowLayout() {
-    return kLayout;
-}
-
 std::span<const BYTE> ResourceBytes(int id) {
     HMODULE module = GetModuleHandleW(nullptr);
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA);

@@ -26,9 +26,6 @@ enum AboutControlId : int {
     kIdAboutOk = IDOK,  // Enter on the focused button, through the dialog manager
 };
 
-// The controls of the about window, at 96 DPI.
-std::span<const ControlPlacement> AboutWindowLayout();
-
 using UniqueBitmap = platform::UniqueResource<platform::GdiObjectTraits<HBITMAP>>;
 
 // A 32-bit top-down DIB section with premultiplied alpha.

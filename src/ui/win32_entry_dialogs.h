@@ -13,7 +13,6 @@ class Win32EntryDialogs : public EntryDialogs {
 
     // The main window exists only after the handlers that use these dialogs are wired.
     void setOwner(HWND owner) { owner_ = owner; }
-    HWND owner() const { return owner_; }
 
     void showAddDialog(const EntryFields& initial, const Save& save) override;
     void showModifyDialog(const EntryFields& initial, const Save& save) override;
