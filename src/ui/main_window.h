@@ -46,12 +46,16 @@ class MainWindow : public Window, public monitor::ElapsedDisplay, private items:
     void setElapsedText(std::string_view text) override;
     void setElapsedTimerInterval(int32_t milliseconds) override;
 
-    HWND control(int id) const { return GetDlgItem(hwnd(), id); }
     const TrayIcon* trayIcon() const { return tray_.get(); }
     HMENU contextMenu() const { return contextMenu_.get(); }
     HMENU trayMenu() const { return trayMenu_.get(); }
 
-    // The handlers, public so tests can drive them as the platform would.
+  protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    HWND control(int id) const { return GetDlgItem(hwnd(), id); }
+
     void onMainWindowCreated();
     void onTipsTick();
     void onMainWindowMoved();
@@ -60,10 +64,6 @@ class MainWindow : public Window, public monitor::ElapsedDisplay, private items:
     void onExitCommand();
     void onItemListRightClick(POINT cursor);
 
-  protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
-  private:
     // ItemListObserver: from any thread; one repaint message at a time.
     void onRowsChanged(int32_t rowCount) override;
     void onCellChanged(int32_t row, int32_t column) override;

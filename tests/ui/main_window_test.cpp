@@ -82,7 +82,7 @@ class MainWindowTest : public ::testing::Test {
         DeleteFileW((directory + L"\\" + ToWide(items::kItemFileName)).c_str());
         RemoveDirectoryW(directory.c_str());
     }
-    HWND control(int id) { return window.control(id); }
+    HWND control(int id) { return GetDlgItem(window.hwnd(), id); }
     RECT clientRect(HWND child) {
         RECT rect;
         GetWindowRect(child, &rect);
