@@ -7,8 +7,8 @@
 #include <span>
 
 #include "platform/win32/unique_resource.h"
-#include "ui/entry_dialog.h"
 #include "ui/layout.h"
+#include "ui/modal_window.h"
 
 namespace pagorin::ui {
 
