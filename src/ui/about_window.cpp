@@ -166,8 +166,7 @@ void AboutWindow::run(HWND owner) {
     scale_ = Scale::ofScreen();
     const int width = scale_(kAboutWidth);
     const int height = scale_(kAboutHeight);
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    const auto [left, top] = CentredOnScreen(width, height);
     if (!create(L"PagorinAboutWindow", platform::ToWide(kAboutTitle).c_str(),
                 WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                 WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, left, top, width, height, owner, nullptr)) {
@@ -178,9 +177,7 @@ void AboutWindow::run(HWND owner) {
 }
 
 bool AboutWindow::createControls() {
-    font_.reset(CreateFontW(-scale_(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                            L""));
+    font_.reset(CreateControlFont(scale_));
     editBrush_.reset(CreateSolidBrush(kAboutEditBackground));
     if (!CreateControls(hwnd(), kLayout, scale_, font_.get())) return false;
     drawGroupBoxesUnthemed(kGroupBoxIds);

@@ -100,8 +100,7 @@ void EntryDialog::run(HWND owner) {
     scale_ = Scale::ofScreen();
     const int width = scale_(kEntryDialogWidth);
     const int height = scale_(kEntryDialogHeight);
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    const auto [left, top] = CentredOnScreen(width, height);
     const std::string_view title =
         kind_ == EntryDialogKind::kAdd ? kAddDialogTitle : kModifyDialogTitle;
     if (!create(L"PagorinEntryDialog", platform::ToWide(title).c_str(),
@@ -114,9 +113,7 @@ void EntryDialog::run(HWND owner) {
 }
 
 bool EntryDialog::createControls() {
-    font_.reset(CreateFontW(-scale_(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                            L""));
+    font_.reset(CreateControlFont(scale_));
     if (!CreateControls(hwnd(), EntryDialogLayout(kind_), scale_, font_.get())) return false;
     // Any length: 0 lifts the edit's limit to its maximum.
     for (int id : kEditIds) SendMessageW(control(id), EM_SETLIMITTEXT, 0, 0);

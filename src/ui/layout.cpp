@@ -42,4 +42,15 @@ bool CreateControls(HWND parent, std::span<const ControlPlacement> placements, c
     return true;
 }
 
+POINT CentredOnScreen(int width, int height) {
+    return POINT{(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
+}
+
+HFONT CreateControlFont(const Scale& scale) {
+    return CreateFontW(-scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                       L"");
+}
+
 }  // namespace pagorin::ui

@@ -32,6 +32,12 @@ class Scale {
     int dpi_;
 };
 
+// The top-left corner that centres a window of `width` by `height` on the primary screen.
+POINT CentredOnScreen(int width, int height);
+
+// The 12-pixel GB2312 font of every window's controls, at `scale`; the caller owns it.
+HFONT CreateControlFont(const Scale& scale);
+
 // Creates every control of `placements` in `parent` (controls inside a group box are its
 // siblings, placed by the group's offset, so their notifications reach `parent`), with
 // `font` set on each. Returns false when one could not be created.

@@ -68,8 +68,7 @@ bool MainWindow::createAndShow(int showCommand) {
     programIcon_.reset(loadIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON)));
     const int width = scale_(kMainWidth);
     const int height = scale_(kMainHeight);
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    const auto [left, top] = CentredOnScreen(width, height);
     if (!create(L"PagorinMainWindow", platform::ToWide(kMainTitle).c_str(),
                 WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_CONTROLPARENT, left,
                 top, width, height, nullptr, programIcon_.get())) {
@@ -81,9 +80,7 @@ bool MainWindow::createAndShow(int showCommand) {
 }
 
 bool MainWindow::createControls() {
-    uiFont_.reset(CreateFontW(-scale_(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH, L""));
+    uiFont_.reset(CreateControlFont(scale_));
     elapsedFont_.reset(CreateFontW(-scale_(24), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                    DEFAULT_QUALITY, DEFAULT_PITCH, L"Cambria"));
@@ -205,8 +202,7 @@ void MainWindow::restoreAndCentre() {
     GetWindowRect(hwnd(), &rect);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    const auto [left, top] = CentredOnScreen(width, height);
     if (rect.left != left || rect.top != top) {
         SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
