@@ -202,12 +202,17 @@ void AboutWindow::drawPicture(const DRAWITEMSTRUCT& item) const {
                   picture_.width, picture_.height, blend);
 }
 
+void AboutWindow::onAboutOkClicked() {
+    endModal();
+}
+
 LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             return createControls() ? 0 : -1;
         case WM_COMMAND:
-            if (LOWORD(wParam) == kIdAboutOk || LOWORD(wParam) == IDCANCEL) endModal();
+            // Escape and the close box come as IDCANCEL and close the window the same way.
+            if (LOWORD(wParam) == kIdAboutOk || LOWORD(wParam) == IDCANCEL) onAboutOkClicked();
             return 0;
         case WM_CTLCOLOREDIT: {
             HDC dc = reinterpret_cast<HDC>(wParam);

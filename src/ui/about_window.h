@@ -58,6 +58,7 @@ class AboutWindow : public ModalWindow {
 
   private:
     bool createControls();
+    void onAboutOkClicked();
     void drawPicture(const DRAWITEMSTRUCT& item) const;
     HWND control(int id) const { return GetDlgItem(hwnd(), id); }
 
