@@ -6,6 +6,7 @@
 
 #include <span>
 
+#include "platform/win32/picture.h"
 #include "platform/win32/unique_resource.h"
 #include "ui/layout.h"
 #include "ui/modal_window.h"
@@ -25,24 +26,6 @@ enum AboutControlId : int {
     kIdAboutPicture,
     kIdAboutOk = IDOK,  // Enter on the focused button, through the dialog manager
 };
-
-using UniqueBitmap = platform::UniqueResource<platform::GdiObjectTraits<HBITMAP>>;
-
-// A 32-bit top-down DIB section with premultiplied alpha.
-struct Picture {
-    UniqueBitmap bitmap;
-    int width = 0;
-    int height = 0;
-};
-
-// Decodes image file bytes (PNG and the other formats the imaging component knows),
-// scaled to the largest size within maxWidth x maxHeight that keeps the proportions.
-// Empty when the bytes do not decode. COM is initialised on the calling thread for the
-// time it takes, unless it already is.
-Picture DecodePicture(std::span<const BYTE> bytes, int maxWidth, int maxHeight);
-
-// The bytes of one of the program's RCDATA resources; empty when there is none.
-std::span<const BYTE> ResourceBytes(int id);
 
 class AboutWindow : public ModalWindow {
   public:
@@ -65,7 +48,7 @@ class AboutWindow : public ModalWindow {
     Scale scale_ = Scale(96);
     platform::UniqueFont font_;
     platform::UniqueBrush editBrush_;
-    Picture picture_;
+    platform::Picture picture_;
 };
 
 }  // namespace pagorin::ui

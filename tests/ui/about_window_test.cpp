@@ -23,6 +23,9 @@ namespace pagorin::ui {
 namespace {
 
 using namespace dialog_test;
+using platform::DecodePicture;
+using platform::Picture;
+using platform::ResourceBytes;
 
 constexpr const wchar_t* kClass = L"PagorinAboutWindow";
 const std::wstring kTitle = L"关于程序";
