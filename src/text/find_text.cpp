@@ -31,7 +31,9 @@ class Search {
           keySize_(keyword.size()),
           boundaries_(text_) {
         folded_.reserve(keyword.size());
-        for (unsigned char byte : keyword) folded_.push_back(static_cast<char>(foldAscii(byte)));
+        for (char byte : keyword) {
+            folded_.push_back(static_cast<char>(foldAscii(static_cast<unsigned char>(byte))));
+        }
     }
 
     // Returns the 0-based position of the first aligned match, or -1.

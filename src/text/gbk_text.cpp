@@ -27,7 +27,7 @@ size_t characterSize(std::string_view text, size_t pos) {
 Text TextFromBytes(std::string_view bytes) {
     const void* zero = std::memchr(bytes.data(), 0, bytes.size());
     if (zero == nullptr) return Text(bytes);
-    return Text(bytes.data(), static_cast<const char*>(zero) - bytes.data());
+    return Text(bytes.data(), static_cast<size_t>(static_cast<const char*>(zero) - bytes.data()));
 }
 
 void ForEachPiece(std::string_view text, std::string_view separator,

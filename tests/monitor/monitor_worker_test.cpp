@@ -43,7 +43,8 @@ class MonitorWorkerTest : public ::testing::Test {
         return row;
     }
     void run(int slot) {
-        MonitorWorker({list, sleeper, pages, presenter, stop}, kWorkerSlots[slot]);
+        MonitorWorker({list, sleeper, pages, presenter, stop},
+                      kWorkerSlots[static_cast<size_t>(slot)]);
     }
 
     items::ItemList list;
