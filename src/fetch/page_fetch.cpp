@@ -1,11 +1,11 @@
 // FetchPageText: one GET through the HTTP object, and up to three UTF-8 refetches.
 #include "fetch/page_fetch.h"
+#include "text/gbk_texts.h"
 
 namespace pagorin::fetch {
 namespace {
 
 constexpr std::string_view kCharsetUtf8 = "charset=utf-8";
-constexpr std::string_view kCommonCharacter = "\xB5\xC4";  // 的: seen as GBK only after decoding
 
 }  // namespace
 

@@ -14,7 +14,6 @@ namespace {
 constexpr std::string_view kHttp = "http://";
 constexpr std::string_view kHttps = "https://";
 constexpr std::string_view kCookieSeparator = "; ";
-constexpr std::string_view kQuoteName = "#\xD2\xFD\xBA\xC5";  // #引号
 constexpr std::string_view kDeleted = "=deleted";
 
 const unsigned char* bytesOf(std::string_view text) {

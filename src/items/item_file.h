@@ -8,11 +8,9 @@
 #include <vector>
 
 #include "items/item_list.h"
+#include "text/gbk_texts.h"
 
 namespace pagorin::items {
-
-// "监控项目.txt"
-inline constexpr std::string_view kItemFileName = "\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF.txt";
 
 struct ItemFileContent {
     std::string bytes;

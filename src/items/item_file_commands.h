@@ -8,12 +8,9 @@
 #include "items/item_list.h"
 #include "platform/folder.h"
 #include "platform/user_messages.h"
+#include "text/gbk_texts.h"
 
 namespace pagorin::items {
-
-// "没有可导出的监控项目！"
-inline constexpr std::string_view kNothingToExport =
-    "\xC3\xBB\xD3\xD0\xBF\xC9\xB5\xBC\xB3\xF6\xB5\xC4\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF\xA3\xA1";
 
 class ItemFileCommands {
   public:

@@ -4,20 +4,9 @@
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor {
-namespace {
-
-// "在下面网页中发现监控目标：\r\n\r\n监控网址："
-constexpr std::string_view kHead =
-    "\xD4\xDA\xCF\xC2\xC3\xE6\xCD\xF8\xD2\xB3\xD6\xD0\xB7\xA2\xCF\xD6\xBC\xE0\xBF\xD8\xC4\xBF\xB1"
-    "\xEA\xA3\xBA\r\n\r\n\xBC\xE0\xBF\xD8\xCD\xF8\xD6\xB7\xA3\xBA";
-// "\r\n监控目标："
-constexpr std::string_view kMiddle = "\r\n\xBC\xE0\xBF\xD8\xC4\xBF\xB1\xEA\xA3\xBA";
-
-}  // namespace
-
 Text AlarmMessage(std::string_view address, const FoundTarget& find) {
-    Text message(kHead);
-    message.append(address).append(kMiddle).append(find.targetText).append(find.modeTag);
+    Text message(kAlarmTextHead);
+    message.append(address).append(kAlarmTextMiddle).append(find.targetText).append(find.modeTag);
     return message;
 }
 

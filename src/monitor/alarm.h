@@ -7,15 +7,11 @@
 #include "items/item_list.h"
 #include "monitor/keyword_match.h"
 #include "monitor/monitor_ports.h"
+#include "text/gbk_texts.h"
 
 namespace pagorin::monitor {
 
 inline constexpr std::chrono::milliseconds kAlarmDelay{10000};
-
-// "〓请注意〓：发现监控目标！！！"
-inline constexpr std::string_view kAlarmCaption =
-    "\xA1\xFE\xC7\xEB\xD7\xA2\xD2\xE2\xA1\xFE\xA3\xBA\xB7\xA2\xCF\xD6\xBC\xE0\xBF\xD8\xC4\xBF\xB1"
-    "\xEA\xA3\xA1\xA3\xA1\xA3\xA1";
 
 // "在下面网页中发现监控目标：\r\n\r\n监控网址：" + address + "\r\n监控目标：" + target + tag
 Text AlarmMessage(std::string_view address, const FoundTarget& find);

@@ -12,17 +12,9 @@
 #include "monitor/monitor_ports.h"
 #include "monitor/monitor_worker.h"
 #include "platform/user_messages.h"
+#include "text/gbk_texts.h"
 
 namespace pagorin::monitor {
-
-// "请先按 “添加” 按钮添加监控项目！"
-inline constexpr std::string_view kAddEntriesFirst =
-    "\xC7\xEB\xCF\xC8\xB0\xB4 \xA1\xB0\xCC\xED\xBC\xD3\xA1\xB1 \xB0\xB4\xC5\xA5\xCC\xED\xBC\xD3"
-    "\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF\xA3\xA1";
-// "正在监控中，请勿重复开始监控！"
-inline constexpr std::string_view kAlreadyMonitoring =
-    "\xD5\xFD\xD4\xDA\xBC\xE0\xBF\xD8\xD6\xD0\xA3\xAC\xC7\xEB\xCE\xF0\xD6\xD8\xB8\xB4\xBF\xAA\xCA"
-    "\xBC\xBC\xE0\xBF\xD8\xA3\xA1";
 
 inline constexpr int32_t kElapsedTickMilliseconds = 1000;
 // The clock stops there: its box has two digits for the hours.

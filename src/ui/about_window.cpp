@@ -8,7 +8,7 @@
 
 #include "platform/win32/picture.h"
 #include "platform/win32/wide_text.h"
-#include "ui/about_texts.h"
+#include "text/gbk_texts.h"
 #include "ui/resources/resource_ids.h"
 
 namespace pagorin::ui {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "dialog_driver.h"
-#include "ui/about_texts.h"
+#include "text/gbk_texts.h"
 #include "ui/resources/resource_ids.h"
 #include "ui/win32_entry_dialogs.h"
 
