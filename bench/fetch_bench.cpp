@@ -10,6 +10,7 @@
 #include "fetch/http_request.h"
 #include "fetch/page_fetch.h"
 #include "platform/win32/text_encoding.h"
+#include "platform/win32/wininet_api.h"
 #include "platform/win32/xml_http_object.h"
 
 namespace {
@@ -40,15 +41,18 @@ int main(int argc, char** argv) {
     const size_t expected = std::stoul(argv[2]);
     platform::XmlHttpObject http;
     const fetch::PageFetchServices services{
-        [](std::string_view url) { return fetch::HttpGetText(fetch::Text(url)); },
+        [](std::string_view url) {
+            return fetch::HttpGetText(platform::SystemInternetApi(), fetch::Text(url));
+        },
         [](std::string_view utf8) { return platform::Utf8ToGbk(utf8); },
     };
     size_t fetchedSize = 0;
     size_t clientSize = 0;
     const double pageFetch = bestMilliseconds(
         10, [&] { fetchedSize = fetch::FetchPageText(address, http, services).size(); });
-    const double client =
-        bestMilliseconds(10, [&] { clientSize = fetch::HttpGetText(address).size(); });
+    const double client = bestMilliseconds(10, [&] {
+        clientSize = fetch::HttpGetText(platform::SystemInternetApi(), address).size();
+    });
     if (fetchedSize != expected || clientSize != expected) {
         std::fprintf(stderr, "fetched %zu and %zu bytes, expected %zu\n", fetchedSize, clientSize,
                      expected);

@@ -94,9 +94,4 @@ Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method = {
 // GET `address` with nothing else given; the body up to its first zero byte.
 Text HttpGetText(InternetApi& api, const Text& address);
 
-// The same through the platform's own Internet calls.
-inline Text HttpGetText(const Text& address) {
-    return HttpGetText(DefaultInternetApi(), address);
-}
-
 }  // namespace pagorin::fetch

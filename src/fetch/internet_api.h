@@ -60,8 +60,4 @@ class InternetApi {
     virtual bool closeHandle(InternetHandle handle) = 0;
 };
 
-// The platform's own implementation: the Windows Internet library on Windows; elsewhere
-// one whose open() always fails, so every request there comes back empty.
-InternetApi& DefaultInternetApi();
-
 }  // namespace pagorin::fetch

@@ -42,7 +42,8 @@ class Monitoring : public MonitorCommands {
     void StopMonitoring() override;
     void ElapsedTick() override;
 
-    // For tests: waits until no worker thread is left (abandoned fetches included).
+    // Waits until no worker thread is left, as the destructor does; false when one is
+    // still running at `timeout`.
     bool waitUntilWorkersEnd(std::chrono::milliseconds timeout);
 
   private:
@@ -62,7 +63,7 @@ class Monitoring : public MonitorCommands {
     int32_t minutes_ = 0;
     int32_t seconds_ = 0;
 
-    // Live worker threads, counted for waitUntilWorkersEnd.
+    // Live worker threads, counted for the wait above.
     struct LiveCount {
         std::mutex mutex;
         std::condition_variable changed;

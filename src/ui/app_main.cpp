@@ -5,21 +5,21 @@
 
 #include <cstdlib>
 
-#include "items/item_file_commands.h"
+#include "app/entry_commands.h"
+#include "app/item_file_commands.h"
 #include "items/item_list.h"
 #include "monitor/monitoring.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/win32_alarm_presenter.h"
 #include "platform/win32/win32_folder.h"
 #include "platform/win32/win32_page_reader.h"
-#include "ui/entry_commands.h"
 #include "ui/main_window.h"
 #include "ui/win32_entry_dialogs.h"
 
 namespace pagorin::ui {
 namespace {
 
-TipsState* processTips = nullptr;
+app::TipsState* processTips = nullptr;
 
 // Registered at start-up, run once at exit.
 void releaseProcessState() {
@@ -32,18 +32,18 @@ void releaseProcessState() {
 // Everything the window wires together. Made once and never destroyed: the process ends
 // with it, and no destructor may wait for a worker that the end of the process stops.
 struct Program {
-    TipsState tips;
+    app::TipsState tips;
     items::ItemList list;
     platform::MessageBoxMessages messages;
     platform::Win32Folder folder{platform::Win32Folder::programDirectory()};
-    items::ItemFileCommands itemFile{list, folder, messages};
+    app::ItemFileCommands itemFile{list, folder, messages};
     monitor::StopTokenSleeper sleeper;
     platform::Win32PageReaderFactory readers;
     platform::Win32AlarmPresenter presenter;
     MainWindow window{list, itemFile, tips};
     monitor::Monitoring monitoring{{list, messages, window, sleeper, readers, presenter}};
     Win32EntryDialogs dialogs;
-    EntryCommandHandlers entries{list, messages, dialogs};
+    app::EntryCommandHandlers entries{list, messages, dialogs};
 };
 
 int runProgram(int showCommand) {

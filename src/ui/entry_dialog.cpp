@@ -89,7 +89,8 @@ std::span<const ControlPlacement> EntryDialogLayout(EntryDialogKind kind) {
     return kAddLayout;
 }
 
-EntryDialog::EntryDialog(EntryDialogKind kind, const EntryFields& initial, EntryDialogs::Save save)
+EntryDialog::EntryDialog(EntryDialogKind kind, const app::EntryFields& initial,
+                         app::EntryDialogs::Save save)
     : kind_(kind), initial_(initial), save_(std::move(save)) {}
 
 EntryDialog::~EntryDialog() {
@@ -151,8 +152,8 @@ void EntryDialog::showFields() {
     check(kSoundIds, sounds);
 }
 
-EntryFields EntryDialog::readFields() const {
-    EntryFields fields;
+app::EntryFields EntryDialog::readFields() const {
+    app::EntryFields fields;
     fields.url = WindowText(control(kIdUrlEdit));
     fields.keywords = WindowText(control(kIdKeywordsEdit));
     fields.refreshMinutes = WindowText(control(kIdIntervalEdit));
@@ -167,7 +168,7 @@ EntryFields EntryDialog::readFields() const {
 void EntryDialog::onCommand(int id) {
     switch (id) {
         case kIdSave: {
-            const EntryFields fields = readFields();
+            const app::EntryFields fields = readFields();
             // A refusal has shown its message; the dialog stays open with its contents.
             if (save_ && save_(fields)) endModal();
             break;

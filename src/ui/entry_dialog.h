@@ -6,9 +6,9 @@
 #include <span>
 #include <string_view>
 
+#include "app/entry_commands.h"
 #include "platform/win32/unique_resource.h"
 #include "text/gbk_texts.h"
-#include "ui/entry_commands.h"
 #include "ui/layout.h"
 #include "ui/modal_window.h"
 
@@ -45,7 +45,8 @@ std::span<const ControlPlacement> EntryDialogLayout(EntryDialogKind kind);
 
 class EntryDialog : public ModalWindow {
   public:
-    EntryDialog(EntryDialogKind kind, const EntryFields& initial, EntryDialogs::Save save);
+    EntryDialog(EntryDialogKind kind, const app::EntryFields& initial,
+                app::EntryDialogs::Save save);
     ~EntryDialog() override;
 
     // Opens the dialog centred on the screen over `owner` (may be null) and returns when
@@ -58,13 +59,13 @@ class EntryDialog : public ModalWindow {
   private:
     bool createControls();
     void showFields();
-    EntryFields readFields() const;
+    app::EntryFields readFields() const;
     void onCommand(int id);
     HWND control(int id) const { return GetDlgItem(hwnd(), id); }
 
     EntryDialogKind kind_;
-    EntryFields initial_;
-    EntryDialogs::Save save_;
+    app::EntryFields initial_;
+    app::EntryDialogs::Save save_;
     Scale scale_ = Scale(96);
     platform::UniqueFont font_;
 };

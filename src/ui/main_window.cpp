@@ -30,7 +30,7 @@ const ControlPlacement kLayout[] = {
      "", 0},
     {"分组框2", WC_BUTTONW, kIdTipsGroup, 6, 327, 666, 40, BS_GROUPBOX, 0, kTipsGroup, 0},
     {"标签1", WC_STATICW, kIdTipsLabel, 58, 13, 570, 20,
-     SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX, 0, kWelcomeText, kIdTipsGroup},
+     SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX, 0, app::kWelcomeText, kIdTipsGroup},
 };
 
 constexpr int kButtonIds[6] = {kIdAdd, kIdModify, kIdDelete, kIdStart, kIdStop, kIdAbout};
@@ -56,7 +56,7 @@ std::span<const ControlPlacement> MainWindowLayout() {
     return kLayout;
 }
 
-MainWindow::MainWindow(items::ItemList& list, items::ItemFileCommands& itemFile, TipsState& tips)
+MainWindow::MainWindow(items::ItemList& list, app::ItemFileCommands& itemFile, app::TipsState& tips)
     : list_(list), itemFile_(itemFile), tips_(tips) {}
 
 MainWindow::~MainWindow() {
@@ -125,12 +125,12 @@ void MainWindow::setupItemList() {
 }
 
 void MainWindow::onMainWindowCreated() {
-    PrepareTips(tips_);
-    SetTimer(hwnd(), kTipsTimerId, kTipsIntervalMilliseconds, nullptr);
+    app::PrepareTips(tips_);
+    SetTimer(hwnd(), kTipsTimerId, app::kTipsIntervalMilliseconds, nullptr);
 }
 
 void MainWindow::onTipsTick() {
-    if (const text::Text* tip = NextTip(tips_)) {
+    if (const text::Text* tip = app::NextTip(tips_)) {
         SetWindowTextW(control(kIdTipsLabel), platform::ToWide(*tip).c_str());
     }
 }

@@ -9,14 +9,14 @@
 #include <memory>
 #include <string>
 
-#include "items/item_file_commands.h"
+#include "app/entry_commands.h"
+#include "app/item_file_commands.h"
+#include "app/tips.h"
 #include "items/item_list.h"
 #include "monitor/monitor_ports.h"
 #include "platform/win32/unique_resource.h"
-#include "ui/entry_commands.h"
 #include "ui/image_button.h"
 #include "ui/layout.h"
-#include "ui/tips.h"
 #include "ui/tray_icon.h"
 #include "ui/window.h"
 
@@ -30,11 +30,11 @@ std::span<const ControlPlacement> MainWindowLayout();
 
 class MainWindow : public Window, public monitor::ElapsedDisplay, private items::ItemListObserver {
   public:
-    MainWindow(items::ItemList& list, items::ItemFileCommands& itemFile, TipsState& tips);
+    MainWindow(items::ItemList& list, app::ItemFileCommands& itemFile, app::TipsState& tips);
     ~MainWindow() override;
 
     // Wired before the window is created (the engine needs the window as its display).
-    void setCommands(monitor::MonitorCommands& monitor, EntryCommands& entries) {
+    void setCommands(monitor::MonitorCommands& monitor, app::EntryCommands& entries) {
         monitor_ = &monitor;
         entries_ = &entries;
     }
@@ -45,10 +45,6 @@ class MainWindow : public Window, public monitor::ElapsedDisplay, private items:
     // ElapsedDisplay, on the UI thread.
     void setElapsedText(std::string_view text) override;
     void setElapsedTimerInterval(int32_t milliseconds) override;
-
-    const TrayIcon* trayIcon() const { return tray_.get(); }
-    HMENU contextMenu() const { return contextMenu_.get(); }
-    HMENU trayMenu() const { return trayMenu_.get(); }
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -80,10 +76,10 @@ class MainWindow : public Window, public monitor::ElapsedDisplay, private items:
     void popUpTrayMenu();
 
     items::ItemList& list_;
-    items::ItemFileCommands& itemFile_;
-    TipsState& tips_;
+    app::ItemFileCommands& itemFile_;
+    app::TipsState& tips_;
     monitor::MonitorCommands* monitor_ = nullptr;
-    EntryCommands* entries_ = nullptr;
+    app::EntryCommands* entries_ = nullptr;
 
     Scale scale_ = Scale(96);
     platform::UniqueFont uiFont_;

@@ -6,12 +6,6 @@
 #include "platform/win32/wide_text.h"
 
 namespace pagorin::ui {
-namespace {
-
-constexpr UINT kIconId = 1;
-
-}  // namespace
-
 TrayAction TrayActionOf(LPARAM mouseMessage) {
     switch (static_cast<UINT>(mouseMessage)) {
         case WM_LBUTTONUP:
@@ -34,7 +28,7 @@ bool TrayIcon::set(HICON icon, std::string_view gbkTip) {
         NOTIFYICONDATAW data{};
         data.cbSize = sizeof data;
         data.hWnd = owner_;
-        data.uID = kIconId;
+        data.uID = kTrayIconId;
         data.uFlags = NIF_ICON | NIF_TIP;
         data.hIcon = icon_;
         lstrcpynW(data.szTip, tip_, static_cast<int>(sizeof data.szTip / sizeof data.szTip[0]));
@@ -48,7 +42,7 @@ bool TrayIcon::restore() {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
     data.hWnd = owner_;
-    data.uID = kIconId;
+    data.uID = kTrayIconId;
     data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
     data.uCallbackMessage = callbackMessage_;
     data.hIcon = icon_;
@@ -62,7 +56,7 @@ void TrayIcon::remove() {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
     data.hWnd = owner_;
-    data.uID = kIconId;
+    data.uID = kTrayIconId;
     Shell_NotifyIconW(NIM_DELETE, &data);
     present_ = false;
 }

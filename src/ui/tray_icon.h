@@ -17,6 +17,9 @@ enum class TrayAction {
 
 TrayAction TrayActionOf(LPARAM mouseMessage);
 
+// The icon's identifier beside its owner window: the system knows the icon by the two.
+inline constexpr UINT kTrayIconId = 1;
+
 class TrayIcon {
   public:
     TrayIcon(HWND owner, UINT callbackMessage) : owner_(owner), callbackMessage_(callbackMessage) {}

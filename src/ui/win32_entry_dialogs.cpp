@@ -6,12 +6,12 @@
 
 namespace pagorin::ui {
 
-void Win32EntryDialogs::showAddDialog(const EntryFields& initial, const Save& save) {
+void Win32EntryDialogs::showAddDialog(const app::EntryFields& initial, const Save& save) {
     EntryDialog dialog(EntryDialogKind::kAdd, initial, save);
     dialog.run(owner_);
 }
 
-void Win32EntryDialogs::showModifyDialog(const EntryFields& initial, const Save& save) {
+void Win32EntryDialogs::showModifyDialog(const app::EntryFields& initial, const Save& save) {
     EntryDialog dialog(EntryDialogKind::kModify, initial, save);
     dialog.run(owner_);
 }

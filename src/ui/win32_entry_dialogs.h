@@ -3,19 +3,19 @@
 
 #include <windows.h>
 
-#include "ui/entry_commands.h"
+#include "app/entry_commands.h"
 
 namespace pagorin::ui {
 
-class Win32EntryDialogs : public EntryDialogs {
+class Win32EntryDialogs : public app::EntryDialogs {
   public:
     explicit Win32EntryDialogs(HWND owner = nullptr) : owner_(owner) {}
 
     // The main window exists only after the handlers that use these dialogs are wired.
     void setOwner(HWND owner) { owner_ = owner; }
 
-    void showAddDialog(const EntryFields& initial, const Save& save) override;
-    void showModifyDialog(const EntryFields& initial, const Save& save) override;
+    void showAddDialog(const app::EntryFields& initial, const Save& save) override;
+    void showModifyDialog(const app::EntryFields& initial, const Save& save) override;
     void showAboutWindow() override;
 
   private:

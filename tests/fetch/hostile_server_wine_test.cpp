@@ -29,6 +29,7 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_alarm_presenter.h"
 #include "platform/win32/win32_page_reader.h"
+#include "platform/win32/wininet_api.h"
 #include "platform/win32/xml_http_object.h"
 #include "support/raw_server.h"
 #include "support/top_windows.h"
@@ -231,7 +232,8 @@ TEST(HostileServer, OwnClientReturnsADefinedResult) {
         ASSERT_TRUE(server.server.listening());
         const std::string address = server.server.address("/start");
         const auto started = std::chrono::steady_clock::now();
-        OnItsOwnThread call([address] { return fetch::HttpGetText(address); });
+        OnItsOwnThread call(
+            [address] { return fetch::HttpGetText(platform::SystemInternetApi(), address); });
         std::optional<std::string> result;
         if (hostile.ends) {
             result = call.waitFor(30s);
@@ -261,7 +263,9 @@ TEST(HostileServer, OwnClientCutsAnEndlessBodyAt64MiB) {
     const std::string address = server.server.address("/start");
     const auto started = std::chrono::steady_clock::now();
     const std::optional<std::string> result =
-        OnItsOwnThread([address] { return fetch::HttpGetText(address); }).waitFor(60s);
+        OnItsOwnThread([address] {
+            return fetch::HttpGetText(platform::SystemInternetApi(), address);
+        }).waitFor(60s);
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - started);
     std::cout << "endless body: " << describe(result) << " in " << took.count() << " ms, "
@@ -478,7 +482,9 @@ TEST(HostileAddress, PageFetchComesBackFromAddressesThatCannotBeFetched) {
         const std::optional<std::string> page =
             OnItsOwnThread([address] {
                 static const fetch::PageFetchServices services{
-                    [](std::string_view url) { return fetch::HttpGetText(fetch::Text(url)); },
+                    [](std::string_view url) {
+                        return fetch::HttpGetText(platform::SystemInternetApi(), fetch::Text(url));
+                    },
                     platform::Utf8ToGbk};
                 platform::XmlHttpObject http(platform::XmlHttpObject::CreateDefault, {},
                                              kTestLimits);

@@ -61,7 +61,7 @@ class LoopbackClientTest : public testing::Test {
 
 TEST_F(LoopbackClientTest, GetTextSendsTheStandardHeadersAndNothingElseOfItsOwn) {
     const Text address = server.address("/hello?x=1");
-    EXPECT_EQ(HttpGetText(address), "hello");
+    EXPECT_EQ(HttpGetText(platform::SystemInternetApi(), address), "hello");
     const RecordedRequest request = onlyRequest();
     EXPECT_EQ(request.requestLine, "GET /hello?x=1 HTTP/1.1");
     EXPECT_EQ(programLines(request),
@@ -76,8 +76,8 @@ TEST_F(LoopbackClientTest, PostTextIsWrittenIntoTheBytesVariableAndSentWithItsTy
     const Text text = "name=%D6%D0&n=1";
     Bytes bytes;
     Text headers;
-    const Bytes body = HttpRequest(DefaultInternetApi(), server.address("/form"), kMethodPost, text,
-                                   {}, {}, {}, headers, {}, bytes);
+    const Bytes body = HttpRequest(platform::SystemInternetApi(), server.address("/form"),
+                                   kMethodPost, text, {}, {}, {}, headers, {}, bytes);
     EXPECT_EQ(body, "hello");
     EXPECT_EQ(bytes, text);
     const RecordedRequest request = onlyRequest();
@@ -93,8 +93,8 @@ TEST_F(LoopbackClientTest, BodyBytesWithZerosAreSentWhole) {
     const Bytes sent = "\x01\0\xFF\0end"s;
     Bytes bytes = sent;
     const Text text = "not this";
-    HttpRequest(DefaultInternetApi(), server.address("/put"), kMethodPut, text, {}, {}, {}, {}, {},
-                bytes);
+    HttpRequest(platform::SystemInternetApi(), server.address("/put"), kMethodPut, text, {}, {}, {},
+                {}, {}, bytes);
     const RecordedRequest request = onlyRequest();
     EXPECT_EQ(request.requestLine, "PUT /put HTTP/1.1");
     EXPECT_EQ(request.body, sent);
@@ -104,7 +104,7 @@ TEST_F(LoopbackClientTest, BodyBytesWithZerosAreSentWhole) {
 TEST_F(LoopbackClientTest, EachMethodNumberGoesOutAsItsVerb) {
     const char* verbs[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE"};
     for (int method = 0; method < 7; ++method) {
-        HttpRequest(DefaultInternetApi(), server.address("/m"), method);
+        HttpRequest(platform::SystemInternetApi(), server.address("/m"), method);
     }
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 7u);
@@ -116,8 +116,10 @@ TEST_F(LoopbackClientTest, EachMethodNumberGoesOutAsItsVerb) {
 
 TEST_F(LoopbackClientTest, MethodNumbersOutOfRangeAreSentAsGetWithoutBody) {
     const Text text = "x=1";
-    EXPECT_EQ(HttpRequest(DefaultInternetApi(), server.address("/nine"), 9, text), "hello");
-    EXPECT_EQ(HttpRequest(DefaultInternetApi(), server.address("/minus"), -1, text), "hello");
+    EXPECT_EQ(HttpRequest(platform::SystemInternetApi(), server.address("/nine"), 9, text),
+              "hello");
+    EXPECT_EQ(HttpRequest(platform::SystemInternetApi(), server.address("/minus"), -1, text),
+              "hello");
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].requestLine, "GET /nine HTTP/1.1");
@@ -129,15 +131,15 @@ TEST_F(LoopbackClientTest, MethodNumbersOutOfRangeAreSentAsGetWithoutBody) {
 }
 
 TEST_F(LoopbackClientTest, WithoutCompletionNoHeaderTextIsSent) {
-    HttpRequest(DefaultInternetApi(), server.address("/bare"), {}, {}, {}, {}, {}, {}, {}, {}, {},
-                {}, false);
+    HttpRequest(platform::SystemInternetApi(), server.address("/bare"), {}, {}, {}, {}, {}, {}, {},
+                {}, {}, {}, false);
     // Only the agent given when opening remains, and the library sends that itself.
     EXPECT_EQ(programLines(onlyRequest()), (std::vector<std::string>{"User-Agent: " + kAgent}));
 }
 
 TEST_F(LoopbackClientTest, ExtraHeaderNamesAreNormalisedAndTheirAgentIsUsed) {
     const Text extra = "x-trace-id: 42\r\nuser-agent: Probe/1.0\r\naccept: text/html";
-    HttpRequest(DefaultInternetApi(), server.address("/x"), {}, {}, {}, {}, extra);
+    HttpRequest(platform::SystemInternetApi(), server.address("/x"), {}, {}, {}, {}, extra);
     const RecordedRequest request = onlyRequest();
     const auto lines = programLines(request);
     EXPECT_EQ(HeaderValue(request.headerBlock, "User-Agent"), "Probe/1.0");
@@ -151,8 +153,8 @@ TEST_F(LoopbackClientTest, ExtraHeaderNamesAreNormalisedAndTheirAgentIsUsed) {
 
 TEST_F(LoopbackClientTest, NamesKeptAsWrittenWhenNormalisingIsOff) {
     const Text extra = "x-lower-case: 1";
-    HttpRequest(DefaultInternetApi(), server.address("/x"), {}, {}, {}, {}, extra, {}, {}, {}, {},
-                {}, false, false);
+    HttpRequest(platform::SystemInternetApi(), server.address("/x"), {}, {}, {}, {}, extra, {}, {},
+                {}, {}, {}, false, false);
     const auto lines = programLines(onlyRequest());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "x-lower-case: 1"), lines.end());
 }
@@ -165,8 +167,8 @@ TEST_F(LoopbackClientTest, CookiesAreSentReceivedAndMerged) {
     Text sent = "a=1; b=2";
     Text received;
     Text headers;
-    EXPECT_EQ(HttpRequest(DefaultInternetApi(), server.address("/c"), {}, {}, sent, received, {},
-                          headers),
+    EXPECT_EQ(HttpRequest(platform::SystemInternetApi(), server.address("/c"), {}, {}, sent,
+                          received, {}, headers),
               "ok");
     EXPECT_EQ(HeaderValue(onlyRequest().headerBlock, "Cookie"), "a=1; b=2");
     EXPECT_EQ(received, "b=3; c=4; a=1");
@@ -182,11 +184,11 @@ TEST_F(LoopbackClientTest, CookiesGivenEvenEmptyKeepTheSystemCookieStoreOut) {
         return LoopbackServer::Response(200, "OK", "", "seen");
     };
     // Without cookies of its own the request lets the system keep and send the cookie...
-    HttpRequest(DefaultInternetApi(), server.address("/set"));
-    HttpRequest(DefaultInternetApi(), server.address("/store"));
+    HttpRequest(platform::SystemInternetApi(), server.address("/set"));
+    HttpRequest(platform::SystemInternetApi(), server.address("/store"));
     // ...and with them, given even empty, it does not.
     Text none;
-    HttpRequest(DefaultInternetApi(), server.address("/own"), {}, {}, none);
+    HttpRequest(platform::SystemInternetApi(), server.address("/own"), {}, {}, none);
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(HeaderValue(requests[1].headerBlock, "Cookie"), "jar=1");
@@ -204,8 +206,8 @@ TEST_F(LoopbackClientTest, HeaderBlockOverFiveThousandBytesLeavesSpaces) {
     };
     Text headers = "before";
     Text received = "before";
-    const Bytes body = HttpRequest(DefaultInternetApi(), server.address("/big"), {}, {}, {},
-                                   received, {}, headers);
+    const Bytes body = HttpRequest(platform::SystemInternetApi(), server.address("/big"), {}, {},
+                                   {}, received, {}, headers);
     EXPECT_EQ(body, "body after big headers");
     EXPECT_EQ(headers, std::string(5000, ' '));
     EXPECT_EQ(received, "");
@@ -227,15 +229,15 @@ TEST_F(LoopbackClientTest, HeaderBufferHoldsAtMostFourThousandNineHundredNinetyN
         return answerWithHeaderBlockOf(request.requestLine.starts_with("GET /fits ") ? 4999 : 5000);
     };
     Text headers;
-    EXPECT_EQ(
-        HttpRequest(DefaultInternetApi(), server.address("/fits"), {}, {}, {}, {}, {}, headers),
-        "b");
+    EXPECT_EQ(HttpRequest(platform::SystemInternetApi(), server.address("/fits"), {}, {}, {}, {},
+                          {}, headers),
+              "b");
     EXPECT_EQ(headers.size(), 4999u);
     EXPECT_TRUE(headers.starts_with("HTTP/1.1 200 OK\r\nX-Pad-0: ")) << headers.substr(0, 40);
     EXPECT_TRUE(headers.ends_with("\r\n\r\n"));
-    EXPECT_EQ(
-        HttpRequest(DefaultInternetApi(), server.address("/full"), {}, {}, {}, {}, {}, headers),
-        "b");
+    EXPECT_EQ(HttpRequest(platform::SystemInternetApi(), server.address("/full"), {}, {}, {}, {},
+                          {}, headers),
+              "b");
     EXPECT_EQ(headers, std::string(5000, ' '));  // no room left for the terminating zero
 }
 
@@ -245,7 +247,8 @@ TEST_F(LoopbackClientTest, HeaderBlockThatFitsIsReturnedRaw) {
                                         "fits");
     };
     Text headers;
-    HttpRequest(DefaultInternetApi(), server.address("/fits"), {}, {}, {}, {}, {}, headers);
+    HttpRequest(platform::SystemInternetApi(), server.address("/fits"), {}, {}, {}, {}, {},
+                headers);
     EXPECT_TRUE(headers.starts_with("HTTP/1.1 200 OK\r\n")) << headers.substr(0, 40);
     EXPECT_NE(headers.find("\r\nX-Filler: " + std::string(4000, 'f') + "\r\n"), std::string::npos);
     EXPECT_TRUE(headers.ends_with("\r\n\r\n"));
@@ -256,8 +259,8 @@ TEST_F(LoopbackClientTest, BodyWithZerosComesBackWholeAndTheTextStopsAtTheFirst)
     reply = [page](const RecordedRequest&) {
         return LoopbackServer::Response(200, "OK", "", page);
     };
-    EXPECT_EQ(HttpRequest(DefaultInternetApi(), server.address("/nul")), page);
-    EXPECT_EQ(HttpGetText(server.address("/nul")), "<p>before");
+    EXPECT_EQ(HttpRequest(platform::SystemInternetApi(), server.address("/nul")), page);
+    EXPECT_EQ(HttpGetText(platform::SystemInternetApi(), server.address("/nul")), "<p>before");
 }
 
 TEST_F(LoopbackClientTest, ErrorPagesAreReturnedWithTheirStatus) {
@@ -268,13 +271,13 @@ TEST_F(LoopbackClientTest, ErrorPagesAreReturnedWithTheirStatus) {
         return LoopbackServer::Response(500, "Internal Server Error", "", "it broke");
     };
     Text headers;
-    EXPECT_EQ(
-        HttpRequest(DefaultInternetApi(), server.address("/missing"), {}, {}, {}, {}, {}, headers),
-        "no such page");
+    EXPECT_EQ(HttpRequest(platform::SystemInternetApi(), server.address("/missing"), {}, {}, {}, {},
+                          {}, headers),
+              "no such page");
     EXPECT_TRUE(headers.starts_with("HTTP/1.1 404 Not Found\r\n")) << headers.substr(0, 40);
-    EXPECT_EQ(
-        HttpRequest(DefaultInternetApi(), server.address("/broken"), {}, {}, {}, {}, {}, headers),
-        "it broke");
+    EXPECT_EQ(HttpRequest(platform::SystemInternetApi(), server.address("/broken"), {}, {}, {}, {},
+                          {}, headers),
+              "it broke");
     EXPECT_TRUE(headers.starts_with("HTTP/1.1 500 Internal Server Error\r\n"))
         << headers.substr(0, 40);
 }
@@ -286,10 +289,10 @@ TEST_F(LoopbackClientTest, RedirectsAreFollowedUnlessRefused) {
         }
         return LoopbackServer::Response(200, "OK", "", "new place");
     };
-    EXPECT_EQ(HttpGetText(server.address("/old")), "new place");
+    EXPECT_EQ(HttpGetText(platform::SystemInternetApi(), server.address("/old")), "new place");
     Text headers;
-    EXPECT_EQ(HttpRequest(DefaultInternetApi(), server.address("/old"), {}, {}, {}, {}, {}, headers,
-                          true),
+    EXPECT_EQ(HttpRequest(platform::SystemInternetApi(), server.address("/old"), {}, {}, {}, {}, {},
+                          headers, true),
               "moved");
     EXPECT_TRUE(headers.starts_with("HTTP/1.1 302 Found\r\n")) << headers.substr(0, 40);
     const auto requests = server.requests();
@@ -304,13 +307,13 @@ TEST_F(LoopbackClientTest, LargeBodyArrivesExactly) {
     reply = [page](const RecordedRequest&) {
         return LoopbackServer::Response(200, "OK", "", page);
     };
-    EXPECT_EQ(HttpRequest(DefaultInternetApi(), server.address("/large")), page);
+    EXPECT_EQ(HttpRequest(platform::SystemInternetApi(), server.address("/large")), page);
 }
 
 TEST_F(LoopbackClientTest, HttpProxyGetsTheWholeAddress) {
     const Text proxy = "127.0.0.1:" + std::to_string(server.port());
-    const Bytes body = HttpRequest(DefaultInternetApi(), "http://pagorin.invalid/via?q=1", {}, {},
-                                   {}, {}, {}, {}, {}, {}, proxy);
+    const Bytes body = HttpRequest(platform::SystemInternetApi(), "http://pagorin.invalid/via?q=1",
+                                   {}, {}, {}, {}, {}, {}, {}, {}, proxy);
     EXPECT_EQ(body, "hello");
     // The library may write the default port into the address; nothing else changes.
     const std::string line = onlyRequest().requestLine;
@@ -323,7 +326,7 @@ TEST_F(LoopbackClientTest, PortBeyondSixteenBitsReachesNoServer) {
     // Cut to 16 bits this would be the server's own port.
     const Text address = "http://127.0.0.1:" + std::to_string(server.port() + 65536) + "/wrapped";
     Text headers = "untouched";
-    EXPECT_EQ(HttpRequest(DefaultInternetApi(), address, {}, {}, {}, {}, {}, headers), "");
+    EXPECT_EQ(HttpRequest(platform::SystemInternetApi(), address, {}, {}, {}, {}, {}, headers), "");
     EXPECT_EQ(headers, "untouched");
     EXPECT_TRUE(server.requests().empty());
 }
@@ -353,8 +356,8 @@ TEST(HttpClientUnreachable, RefusedConnectionGivesNothingQuickly) {
     const auto start = std::chrono::steady_clock::now();
     Text headers;
     const Bytes body =
-        HttpRequest(DefaultInternetApi(), "http://127.0.0.1:" + std::to_string(port) + "/", {}, {},
-                    {}, {}, {}, headers);
+        HttpRequest(platform::SystemInternetApi(), "http://127.0.0.1:" + std::to_string(port) + "/",
+                    {}, {}, {}, {}, {}, headers);
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(body, "");
     EXPECT_EQ(headers.find("HTTP/"), std::string::npos) << headers.substr(0, 40);
@@ -362,10 +365,10 @@ TEST(HttpClientUnreachable, RefusedConnectionGivesNothingQuickly) {
 }
 
 TEST(WinInetBinding, DefaultIsTheSystemLibraryFullyBound) {
-    auto* api = dynamic_cast<platform::WinInetApi*>(&DefaultInternetApi());
+    auto* api = dynamic_cast<platform::WinInetApi*>(&platform::SystemInternetApi());
     ASSERT_NE(api, nullptr);
     EXPECT_TRUE(api->bound());
-    EXPECT_EQ(&DefaultInternetApi(), &DefaultInternetApi());  // loaded once
+    EXPECT_EQ(&platform::SystemInternetApi(), &platform::SystemInternetApi());  // loaded once
 }
 
 TEST(WinInetBinding, MissingLibraryOrFunctionsMakeEveryCallFail) {

@@ -3,6 +3,10 @@
 // limit, the header buffer, the handles closed on every path, and the cookies.
 #include "fetch/http_request.h"
 
+#if !defined(_WIN32)
+#include "platform/posix/posix_internet.h"
+#endif
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -821,8 +825,8 @@ TEST(HttpGetText, IsAPlainGetCutAtTheFirstZero) {
 
 #if !defined(_WIN32)
 TEST(HttpGetText, HasNoNetworkInTheNativeBuild) {
-    EXPECT_EQ(HttpGetText("http://127.0.0.1:9/"), "");
-    EXPECT_EQ(DefaultInternetApi().open("a", 1, nullptr, nullptr, 0), nullptr);
+    EXPECT_EQ(HttpGetText(platform::SystemInternetApi(), "http://127.0.0.1:9/"), "");
+    EXPECT_EQ(platform::SystemInternetApi().open("a", 1, nullptr, nullptr, 0), nullptr);
 }
 #endif
 

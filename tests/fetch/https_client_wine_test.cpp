@@ -9,6 +9,7 @@
 #include <string>
 
 #include "fetch/http_request.h"
+#include "platform/win32/wininet_api.h"
 
 namespace pagorin::fetch {
 namespace {
@@ -61,7 +62,8 @@ class NginxClientTest : public testing::Test {
     Text https(const std::string& path) const { return httpsBase_ + path; }
 
     static Bytes get(const Text& address, Text& headers, bool noRedirect = false) {
-        return HttpRequest(DefaultInternetApi(), address, {}, {}, {}, {}, {}, headers, noRedirect);
+        return HttpRequest(platform::SystemInternetApi(), address, {}, {}, {}, {}, {}, headers,
+                           noRedirect);
     }
 
   private:
@@ -80,13 +82,13 @@ TEST_F(NginxClientTest, HttpsWithASelfSignedCertificate) {
     Text headers;
     EXPECT_EQ(get(https("/page.txt"), headers), kPage);
     EXPECT_TRUE(headers.starts_with("HTTP/1.1 200 OK\r\n")) << headers;
-    EXPECT_EQ(HttpGetText(https("/page.txt")), kPage);
+    EXPECT_EQ(HttpGetText(platform::SystemInternetApi(), https("/page.txt")), kPage);
 }
 
 TEST_F(NginxClientTest, SchemeInCapitalsIsStillHttps) {
     Text address = https("/page.txt");
     address.replace(0, 5, "HTTPS");
-    EXPECT_EQ(HttpGetText(address), kPage);
+    EXPECT_EQ(HttpGetText(platform::SystemInternetApi(), address), kPage);
 }
 
 TEST_F(NginxClientTest, PlainRequestToTheTlsPortIsRefusedByTheServer) {
@@ -113,8 +115,9 @@ TEST_F(NginxClientTest, RedirectIsFollowedOrReturnedAsIs) {
 }
 
 TEST_F(NginxClientTest, RedirectsAcrossSchemesAreFollowed) {
-    EXPECT_EQ(HttpGetText(http("/to-other")), kPage);   // to HTTPS
-    EXPECT_EQ(HttpGetText(https("/to-other")), kPage);  // back to HTTP
+    EXPECT_EQ(HttpGetText(platform::SystemInternetApi(), http("/to-other")), kPage);  // to HTTPS
+    EXPECT_EQ(HttpGetText(platform::SystemInternetApi(), https("/to-other")),
+              kPage);  // back to HTTP
 }
 
 TEST_F(NginxClientTest, ChunkedBodyArrivesDecoded) {

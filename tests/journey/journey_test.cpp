@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "app/entry_commands.h"
+#include "app/item_file_commands.h"
 #include "items/item_file.h"
-#include "items/item_file_commands.h"
 #include "items/monitor_item.h"
 #include "journey/program_driver.h"
 #include "monitor/alarm.h"
@@ -22,7 +23,6 @@
 #include "platform/win32/wide_text.h"
 #include "support/loopback_server.h"
 #include "text/fixed_texts.h"
-#include "ui/entry_commands.h"
 #include "ui/entry_dialog.h"
 #include "ui/main_window_texts.h"
 #include "ui/ui_messages.h"
@@ -599,11 +599,11 @@ TEST_F(Journey, TrayRoundTripAndEveryRefusal) {
     ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Information(monitor::kAddEntriesFirst), main,
                                           &shots, "start-on-empty-list"));
     program->clickToolbar(ui::kIdModify);
-    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Warning(ui::kNothingToModify), main));
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Warning(app::kNothingToModify), main));
     program->clickToolbar(ui::kIdDelete);
-    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Warning(ui::kNothingToDelete), main));
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Warning(app::kNothingToDelete), main));
     program->menuCommand(ui::kIdExport);
-    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Warning(items::kNothingToExport), main, &shots,
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Warning(app::kNothingToExport), main, &shots,
                                           "export-on-empty-list"));
     EXPECT_FALSE(GetFileAttributesW(folder.besideProgram(items::kItemFileName).c_str()) !=
                  INVALID_FILE_ATTRIBUTES);
@@ -615,7 +615,7 @@ TEST_F(Journey, TrayRoundTripAndEveryRefusal) {
     ASSERT_NE(dialog, nullptr) << "the add dialog did not open";
     ASSERT_NO_FATAL_FAILURE(FillDialog(dialog, {"", entry.keywords, "1", ui::kIdModeAny, true}));
     PostMessageW(GetDlgItem(dialog, ui::kIdSave), BM_CLICK, 0, 0);
-    const Refusal invalid{ui::kInvalidFields, ui::kInvalidFieldsCaption, BoxIcon::kWarning};
+    const Refusal invalid{app::kInvalidFields, app::kInvalidFieldsCaption, BoxIcon::kWarning};
     // The validation message is modal over the dialog it refuses.
     ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, invalid, dialog, &shots, "invalid-fields"));
     ASSERT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the dialog closed on a refusal";
@@ -635,9 +635,9 @@ TEST_F(Journey, TrayRoundTripAndEveryRefusal) {
     // A row, but none selected.
     ASSERT_EQ(program->selectedRow(), -1);
     program->clickToolbar(ui::kIdModify);
-    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Warning(ui::kSelectRowToModify), main));
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Warning(app::kSelectRowToModify), main));
     program->clickToolbar(ui::kIdDelete);
-    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Warning(ui::kSelectRowToDelete), main));
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Warning(app::kSelectRowToDelete), main));
 
     // While monitoring.
     program->clickToolbar(ui::kIdStart);
@@ -647,11 +647,11 @@ TEST_F(Journey, TrayRoundTripAndEveryRefusal) {
     ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Information(monitor::kAlreadyMonitoring), main,
                                           &shots, "start-while-monitoring"));
     program->clickToolbar(ui::kIdAdd);
-    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Information(ui::kRefuseAdd), main));
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Information(app::kRefuseAdd), main));
     program->clickToolbar(ui::kIdModify);
-    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Information(ui::kRefuseModify), main));
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Information(app::kRefuseModify), main));
     program->clickToolbar(ui::kIdDelete);
-    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Information(ui::kRefuseDelete), main, &shots,
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(*program, Information(app::kRefuseDelete), main, &shots,
                                           "delete-while-monitoring"));
     EXPECT_EQ(program->rowCount(), 1);
     program->clickToolbar(ui::kIdStop);

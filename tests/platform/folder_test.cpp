@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "app/item_file_commands.h"
 #include "items/item_file.h"
-#include "items/item_file_commands.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -231,7 +231,7 @@ TEST(Folder, LockedFileIsKeptAsItWasAndTheFailureIsShown) {
     items::ItemList list;
     appendRows(list, 1);
     RecordedMessages messages;
-    items::ItemFileCommands(list, temporary.folder(), messages).exportItems();
+    app::ItemFileCommands(list, temporary.folder(), messages).exportItems();
     SetEvent(release);
     WaitForSingleObject(process.hProcess, 20000);
     DWORD exitCode = 1;
@@ -242,7 +242,7 @@ TEST(Folder, LockedFileIsKeptAsItWasAndTheFailureIsShown) {
     EXPECT_EQ(temporary.folder().readFile(kItemFileName), "old entries\r\n");
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0],
-              items::ExportFailedMessage(temporary.folder().pathOf(kItemFileName)));
+              app::ExportFailedMessage(temporary.folder().pathOf(kItemFileName)));
     EXPECT_EQ(temporary.entryCount(), 1);
 }
 
@@ -280,14 +280,14 @@ TEST(Folder, ReadOnlyFolderKeepsTheFileAndTheFailureIsShown) {
     items::ItemList list;
     appendRows(list, 2);
     RecordedMessages messages;
-    items::ItemFileCommands commands(list, folder, messages);
+    app::ItemFileCommands commands(list, folder, messages);
     commands.exportItems();
     EXPECT_EQ(folder.readFile(kItemFileName), before);
     ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_EQ(messages.texts[0], items::ExportFailedMessage(folder.pathOf(kItemFileName)));
+    EXPECT_EQ(messages.texts[0], app::ExportFailedMessage(folder.pathOf(kItemFileName)));
 
     items::ItemList imported;
-    items::ItemFileCommands(imported, folder, messages).importItems();
+    app::ItemFileCommands(imported, folder, messages).importItems();
     EXPECT_GT(imported.rowCount(), 0);
     EXPECT_EQ(messages.texts.size(), 1u);
 }
@@ -307,12 +307,12 @@ TEST(Folder, FullDiskKeepsTheFileAndTheFailureIsShown) {
     items::ItemList list;
     appendRows(list, 50);
     RecordedMessages messages;
-    items::ItemFileCommands(list, temporary.folder(), messages).exportItems();
+    app::ItemFileCommands(list, temporary.folder(), messages).exportItems();
     EXPECT_EQ(temporary.folder().readFile(kItemFileName), old);
     EXPECT_EQ(temporary.entryCount(), 2);  // the file and the filler
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0],
-              items::ExportFailedMessage(temporary.folder().pathOf(kItemFileName)));
+              app::ExportFailedMessage(temporary.folder().pathOf(kItemFileName)));
 }
 
 TEST(Folder, ExportThenImportRestoresTheRows) {
@@ -327,10 +327,10 @@ TEST(Folder, ExportThenImportRestoresTheRows) {
         list.setCellText(row, items::kKeywords, "\xB9\xAB\xB8\xE6|\xCD\xA8\xD6\xAA");
         list.setCellText(row, items::kStatus, text::kMonitoring);
     }
-    items::ItemFileCommands(list, temporary.folder(), messages).exportItems();
+    app::ItemFileCommands(list, temporary.folder(), messages).exportItems();
     EXPECT_EQ(temporary.folder().readFile(kItemFileName), items::FormatItemFile(list).bytes);
     items::ItemList restored;
-    items::ItemFileCommands(restored, temporary.folder(), messages).importItems();
+    app::ItemFileCommands(restored, temporary.folder(), messages).importItems();
     ASSERT_EQ(restored.rowCount(), 3);
     for (int32_t row = 0; row < 3; ++row) {
         for (int32_t column = 0; column < items::kColumnCount; ++column) {

@@ -29,15 +29,15 @@ class SaveRecorder {
   public:
     explicit SaveRecorder(std::vector<bool> answers = {true}) : answers_(std::move(answers)) {}
 
-    EntryDialogs::Save save() {
-        return [this](const EntryFields& fields) {
+    app::EntryDialogs::Save save() {
+        return [this](const app::EntryFields& fields) {
             std::lock_guard lock(mutex_);
             calls_.push_back(fields);
             const size_t index = calls_.size() - 1;
             return index < answers_.size() ? answers_[index] : answers_.back();
         };
     }
-    std::vector<EntryFields> calls() const {
+    std::vector<app::EntryFields> calls() const {
         std::lock_guard lock(mutex_);
         return calls_;
     }
@@ -45,10 +45,10 @@ class SaveRecorder {
   private:
     mutable std::mutex mutex_;
     std::vector<bool> answers_;
-    std::vector<EntryFields> calls_;
+    std::vector<app::EntryFields> calls_;
 };
 
-void ExpectSameFields(const EntryFields& actual, const EntryFields& expected) {
+void ExpectSameFields(const app::EntryFields& actual, const app::EntryFields& expected) {
     EXPECT_EQ(actual.url, expected.url);
     EXPECT_EQ(actual.keywords, expected.keywords);
     EXPECT_EQ(actual.refreshMinutes, expected.refreshMinutes);
@@ -169,7 +169,7 @@ TEST_F(EntryDialogTest, AddDialogHasTheFormsLayoutAndDefaults) {
         SendMessageW(GetDlgItem(dialog, kIdCancel), BM_CLICK, 0, 0);
         EXPECT_FALSE(IsWindow(dialog));
     });
-    dialogs_.showAddDialog(EntryFields{}, recorder.save());
+    dialogs_.showAddDialog(app::EntryFields{}, recorder.save());
     driver.join();
     EXPECT_TRUE(recorder.calls().empty());
     EXPECT_TRUE(IsWindowEnabled(owner_.hwnd()));
@@ -207,11 +207,11 @@ TEST_F(EntryDialogTest, SaveHandsOverTypedGbkTextAndTheRadiosExactly) {
         SendMessageW(GetDlgItem(dialog, kIdSave), BM_CLICK, 0, 0);
         EXPECT_FALSE(IsWindow(dialog)) << "an accepted save closes the dialog";
     });
-    dialogs_.showAddDialog(EntryFields{}, recorder.save());
+    dialogs_.showAddDialog(app::EntryFields{}, recorder.save());
     driver.join();
-    const std::vector<EntryFields> calls = recorder.calls();
+    const std::vector<app::EntryFields> calls = recorder.calls();
     ASSERT_EQ(calls.size(), 1u);
-    EntryFields expected;
+    app::EntryFields expected;
     // http://例子.中国/报价?q=价格&n=€5 in GBK; the euro sign is GBK's single byte 0x80.
     expected.url =
         "http://\xC0\xFD\xD7\xD3.\xD6\xD0\xB9\xFA/\xB1\xA8\xBC\xDB?q=\xBC\xDB\xB8\xF1&n=\x80"
@@ -243,9 +243,9 @@ TEST_F(EntryDialogTest, RefusedSaveKeepsTheDialogOpenWithItsContents) {
         SendMessageW(GetDlgItem(dialog, kIdSave), BM_CLICK, 0, 0);
         EXPECT_FALSE(IsWindow(dialog));
     });
-    dialogs_.showAddDialog(EntryFields{}, recorder.save());
+    dialogs_.showAddDialog(app::EntryFields{}, recorder.save());
     driver.join();
-    const std::vector<EntryFields> calls = recorder.calls();
+    const std::vector<app::EntryFields> calls = recorder.calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].url, "");
     EXPECT_EQ(calls[0].keywords, "\xC8\xB1\xCD\xF8\xD6\xB7");  // 缺网址
@@ -275,7 +275,7 @@ TEST_F(EntryDialogTest, CancelCloseBoxAndEscapeCloseWithoutSaving) {
             closers[i](dialog);
             EXPECT_TRUE(WaitGone(dialog)) << "closer " << i;
         });
-        dialogs_.showAddDialog(EntryFields{}, recorder.save());
+        dialogs_.showAddDialog(app::EntryFields{}, recorder.save());
         driver.join();
         EXPECT_TRUE(recorder.calls().empty()) << "closer " << i;
         EXPECT_TRUE(IsWindowEnabled(owner_.hwnd())) << "closer " << i;
@@ -283,7 +283,7 @@ TEST_F(EntryDialogTest, CancelCloseBoxAndEscapeCloseWithoutSaving) {
 }
 
 TEST_F(EntryDialogTest, ModifyDialogShowsTheFieldsAndLeavesUnknownRadiosOff) {
-    EntryFields initial;
+    app::EntryFields initial;
     initial.url = "http://\xBC\xE0\xBF\xD8.cn/a b";  // http://监控.cn/a b
     initial.keywords = "\xBC\xD7|\xD2\xD2";          // 甲|乙
     initial.refreshMinutes = "abc";
@@ -308,13 +308,13 @@ TEST_F(EntryDialogTest, ModifyDialogShowsTheFieldsAndLeavesUnknownRadiosOff) {
     });
     dialogs_.showModifyDialog(initial, recorder.save());
     driver.join();
-    const std::vector<EntryFields> calls = recorder.calls();
+    const std::vector<app::EntryFields> calls = recorder.calls();
     ASSERT_EQ(calls.size(), 1u);
     ExpectSameFields(calls[0], initial);
 }
 
 TEST_F(EntryDialogTest, ModifyDialogStartsWithTheRowsRadios) {
-    EntryFields initial;
+    app::EntryFields initial;
     initial.url = "u";
     initial.keywords = "k";
     initial.refreshMinutes = "10";
@@ -336,7 +336,7 @@ TEST_F(EntryDialogTest, ModifyDialogStartsWithTheRowsRadios) {
     });
     dialogs_.showModifyDialog(initial, recorder.save());
     driver.join();
-    const std::vector<EntryFields> calls = recorder.calls();
+    const std::vector<app::EntryFields> calls = recorder.calls();
     ASSERT_EQ(calls.size(), 1u);
     ExpectSameFields(calls[0], initial);
 }
@@ -357,9 +357,9 @@ TEST_F(EntryDialogTest, FieldsTakeTextBeyondTheEditDefaultLimit) {
         }
         SendMessageW(GetDlgItem(dialog, kIdSave), BM_CLICK, 0, 0);
     });
-    dialogs_.showAddDialog(EntryFields{}, recorder.save());
+    dialogs_.showAddDialog(app::EntryFields{}, recorder.save());
     driver.join();
-    const std::vector<EntryFields> calls = recorder.calls();
+    const std::vector<app::EntryFields> calls = recorder.calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].url, std::string(30000, 'x') + "\xCE\xB2");  // 尾
     EXPECT_EQ(calls[0].refreshMinutes.size(), 30002u);
@@ -397,7 +397,7 @@ TEST_F(EntryDialogTest, TabAndArrowKeysMoveThroughTheDialog) {
         EXPECT_TRUE(IsWindow(dialog)) << "an arrow clicks no button";
         SendMessageW(cancel, BM_CLICK, 0, 0);
     });
-    dialogs_.showAddDialog(EntryFields{}, recorder.save());
+    dialogs_.showAddDialog(app::EntryFields{}, recorder.save());
     driver.join();
     EXPECT_TRUE(recorder.calls().empty());
 }
@@ -429,7 +429,7 @@ TEST_F(EntryDialogTest, GroupCaptionsAreNavyAndTheRadiosAreNot) {
         }
         SendMessageW(GetDlgItem(dialog, kIdCancel), BM_CLICK, 0, 0);
     });
-    dialogs_.showAddDialog(EntryFields{}, recorder.save());
+    dialogs_.showAddDialog(app::EntryFields{}, recorder.save());
     driver.join();
 }
 
@@ -441,7 +441,7 @@ TEST_F(EntryDialogTest, QuitDuringTheDialogClosesItAndIsLeftForTheOuterLoop) {
         PostThreadMessageW(testThread_, WM_QUIT, 7, 0);
         EXPECT_TRUE(WaitGone(dialog));
     });
-    dialogs_.showAddDialog(EntryFields{}, recorder.save());
+    dialogs_.showAddDialog(app::EntryFields{}, recorder.save());
     driver.join();
     EXPECT_TRUE(recorder.calls().empty());
     EXPECT_TRUE(IsWindowEnabled(owner_.hwnd()));

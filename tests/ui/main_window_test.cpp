@@ -5,15 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "items/item_file.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_folder.h"
 #include "text/fixed_texts.h"
 #include "ui/main_window_texts.h"
+#include "ui/tray_icon.h"
 #include "ui/ui_messages.h"
 
 namespace pagorin::ui {
@@ -22,7 +27,7 @@ namespace {
 using platform::FromWide;
 using platform::ToWide;
 
-struct Recorder : monitor::MonitorCommands, EntryCommands {
+struct Recorder : monitor::MonitorCommands, app::EntryCommands {
     std::vector<std::string> calls;
     void StartMonitoring() override { calls.push_back("start"); }
     void StopMonitoring() override { calls.push_back("stop"); }
@@ -66,6 +71,38 @@ std::string textOf(HWND window) {
     return FromWide(text);
 }
 
+// The items of the popup menu that `open` shows, read from the menu window while its
+// modal loop runs on this thread, then closed as Escape would.
+std::vector<std::string> itemsOfMenuShownBy(const std::function<void()>& open) {
+    static std::vector<std::string>* shown = nullptr;
+    std::vector<std::string> items;
+    shown = &items;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        HWND menuWindow = FindWindowW(L"#32768", nullptr);
+        if (menuWindow == nullptr || !IsWindowVisible(menuWindow)) return;
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+        for (int position = 0; position < GetMenuItemCount(menu); ++position) {
+            wchar_t text[64] = {};
+            GetMenuStringW(menu, static_cast<UINT>(position), text, 64, MF_BYPOSITION);
+            shown->push_back(FromWide(text));
+        }
+        EndMenu();
+    });
+    open();
+    KillTimer(nullptr, timer);
+    return items;
+}
+
+// Whether the notification area holds the window's icon: changing nothing in it
+// succeeds only for an icon that is there.
+bool trayIconPresent(HWND window) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = kTrayIconId;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -94,8 +131,8 @@ class MainWindowTest : public ::testing::Test {
     std::wstring directory = temporaryDirectory();
     platform::Win32Folder folder{directory};
     SilentMessages messages;
-    items::ItemFileCommands itemFile{list, folder, messages};
-    TipsState tips;
+    app::ItemFileCommands itemFile{list, folder, messages};
+    app::TipsState tips;
     Recorder recorder;
     MainWindow window{list, itemFile, tips};
 };
@@ -136,7 +173,7 @@ TEST_F(MainWindowTest, EveryControlWhereTheLayoutPutsIt) {
 
 TEST_F(MainWindowTest, InitialTextsAndCaptions) {
     EXPECT_EQ(textOf(control(kIdElapsedBox)), "00:00:00");
-    EXPECT_EQ(textOf(control(kIdTipsLabel)), kWelcomeText);
+    EXPECT_EQ(textOf(control(kIdTipsLabel)), app::kWelcomeText);
     EXPECT_EQ(textOf(control(kIdAdd)), kCaptionAdd);
     EXPECT_EQ(textOf(control(kIdStart)), kCaptionStart);
     EXPECT_EQ(textOf(control(kIdElapsedGroup)), kElapsedGroup);
@@ -211,17 +248,16 @@ TEST_F(MainWindowTest, TipsRotateEveryTick) {
 }
 
 TEST_F(MainWindowTest, MenusHoldTheirCommands) {
-    auto itemText = [](HMENU menu, int position) {
-        wchar_t text[64] = {};
-        GetMenuStringW(menu, static_cast<UINT>(position), text, 64, MF_BYPOSITION);
-        return FromWide(text);
-    };
-    ASSERT_EQ(GetMenuItemCount(window.contextMenu()), 2);
-    EXPECT_EQ(itemText(window.contextMenu(), 0), kMenuImport);
-    EXPECT_EQ(itemText(window.contextMenu(), 1), kMenuExport);
-    ASSERT_EQ(GetMenuItemCount(window.trayMenu()), 2);
-    EXPECT_EQ(itemText(window.trayMenu(), 0), kMenuShowMain);
-    EXPECT_EQ(itemText(window.trayMenu(), 1), kMenuExit);
+    // A right click on the list, and a right click on the tray icon.
+    NMHDR rightClick{control(kIdItemList), static_cast<UINT_PTR>(kIdItemList), NM_RCLICK};
+    EXPECT_EQ(itemsOfMenuShownBy([&] {
+                  SendMessageW(window.hwnd(), WM_NOTIFY, kIdItemList,
+                               reinterpret_cast<LPARAM>(&rightClick));
+              }),
+              (std::vector<std::string>{std::string(kMenuImport), std::string(kMenuExport)}));
+    EXPECT_EQ(
+        itemsOfMenuShownBy([&] { SendMessageW(window.hwnd(), WM_APP_TRAY, 0, WM_RBUTTONUP); }),
+        (std::vector<std::string>{std::string(kMenuShowMain), std::string(kMenuExit)}));
 }
 
 TEST_F(MainWindowTest, ButtonsAndMenusReachTheirCommands) {
@@ -250,10 +286,10 @@ TEST_F(MainWindowTest, ButtonsAndMenusReachTheirCommands) {
 TEST_F(MainWindowTest, MinimiseHidesInTheTrayAndAClickBringsItBack) {
     SetWindowPos(window.hwnd(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     pump();
-    EXPECT_FALSE(window.trayIcon()->present());  // moving a shown window makes no icon
+    EXPECT_FALSE(trayIconPresent(window.hwnd()));  // moving a shown window makes no icon
     ShowWindow(window.hwnd(), SW_MINIMIZE);
     pump();
-    ASSERT_TRUE(window.trayIcon()->present());
+    ASSERT_TRUE(trayIconPresent(window.hwnd()));
     EXPECT_FALSE(IsWindowVisible(window.hwnd()));
     SendMessageW(window.hwnd(), WM_APP_TRAY, 0, WM_LBUTTONUP);
     pump();
@@ -263,7 +299,7 @@ TEST_F(MainWindowTest, MinimiseHidesInTheTrayAndAClickBringsItBack) {
     GetWindowRect(window.hwnd(), &rect);
     EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - kMainWidth) / 2);
     EXPECT_EQ(rect.top, (GetSystemMetrics(SM_CYSCREEN) - kMainHeight) / 2);
-    EXPECT_TRUE(window.trayIcon()->present());  // the icon stays after a restore
+    EXPECT_TRUE(trayIconPresent(window.hwnd()));  // the icon stays after a restore
     // Minimised again: still one icon, replaced rather than added.
     ShowWindow(window.hwnd(), SW_MINIMIZE);
     pump();
@@ -281,7 +317,7 @@ TEST_F(MainWindowTest, MinimiseHidesInTheTrayAndAClickBringsItBack) {
 TEST_F(MainWindowTest, ExitDestroysTheWindowAndRemovesTheIcon) {
     ShowWindow(window.hwnd(), SW_MINIMIZE);
     pump();
-    ASSERT_TRUE(window.trayIcon()->present());
+    ASSERT_TRUE(trayIconPresent(window.hwnd()));
     HWND hwnd = window.hwnd();
     SendMessageW(hwnd, WM_COMMAND, kIdExit, 0);
     EXPECT_FALSE(IsWindow(hwnd));

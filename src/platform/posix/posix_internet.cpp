@@ -1,11 +1,12 @@
-// The native build has no system Internet library: opening always fails, so a
-// request made there comes back empty instead of reaching the network.
-#include "fetch/internet_api.h"
+// An Internet library whose open() always fails.
+#include "platform/posix/posix_internet.h"
 
-namespace pagorin::fetch {
+namespace pagorin::platform {
 namespace {
 
-class UnavailableInternetApi final : public InternetApi {
+using fetch::InternetHandle;
+
+class UnavailableInternetApi final : public fetch::InternetApi {
   public:
     InternetHandle open(const char*, uint32_t, const char*, const char*, uint32_t) override {
         return nullptr;
@@ -32,9 +33,9 @@ class UnavailableInternetApi final : public InternetApi {
 
 }  // namespace
 
-InternetApi& DefaultInternetApi() {
+fetch::InternetApi& SystemInternetApi() {
     static UnavailableInternetApi api;
     return api;
 }
 
-}  // namespace pagorin::fetch
+}  // namespace pagorin::platform

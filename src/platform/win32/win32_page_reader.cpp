@@ -6,6 +6,7 @@
 #include "fetch/page_fetch.h"
 #include "fetch/time_limited_call.h"
 #include "platform/win32/text_encoding.h"
+#include "platform/win32/wininet_api.h"
 
 namespace pagorin::platform {
 namespace {
@@ -21,7 +22,9 @@ class Win32PageReader : public monitor::PageReader {
         const fetch::PageFetchServices services{
             [this](std::string_view url) {
                 return refetch_
-                    .run([url = fetch::Text(url)] { return fetch::HttpGetText(url); }, stopped_)
+                    .run([url = fetch::Text(
+                              url)] { return fetch::HttpGetText(SystemInternetApi(), url); },
+                         stopped_)
                     .value_or(fetch::Text());
             },
             [](std::string_view utf8) { return Utf8ToGbk(utf8); },

@@ -103,15 +103,11 @@ bool WinInetApi::closeHandle(fetch::InternetHandle handle) {
     return closeHandle_(handle) != FALSE;
 }
 
-}  // namespace pagorin::platform
-
-namespace pagorin::fetch {
-
 // Loaded once, on first use, and kept for the life of the process: requests may still be
 // running on worker threads while static objects are destroyed at exit.
-InternetApi& DefaultInternetApi() {
-    static platform::WinInetApi* const api = new platform::WinInetApi(L"wininet.dll");
+fetch::InternetApi& SystemInternetApi() {
+    static WinInetApi* const api = new WinInetApi(L"wininet.dll");
     return *api;
 }
 
-}  // namespace pagorin::fetch
+}  // namespace pagorin::platform

@@ -68,4 +68,7 @@ class WinInetApi final : public fetch::InternetApi {
     CloseHandleFn closeHandle_ = nullptr;
 };
 
+// The process's one binding to "wininet.dll", made on first use and kept to the end.
+fetch::InternetApi& SystemInternetApi();
+
 }  // namespace pagorin::platform

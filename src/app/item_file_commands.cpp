@@ -1,10 +1,14 @@
 // Export and import of the item file, with their messages.
-#include "items/item_file_commands.h"
+#include "app/item_file_commands.h"
 
 #include "items/item_file.h"
 #include "text/fixed_texts.h"
 
-namespace pagorin::items {
+namespace pagorin::app {
+
+using items::ItemList;
+using text::Text;
+
 namespace {
 
 constexpr size_t kRowsNamed = 20;
@@ -21,7 +25,7 @@ std::string RowsWillNotRoundTripMessage(const ItemList& list, const std::vector<
     std::string message(kShiftedBefore);
     for (size_t i = 0; i < rows.size() && i < kRowsNamed; ++i) {
         if (i > 0) message.append(kListSeparator);
-        const Text sequence = list.cellText(rows[i], kSequence);
+        const Text sequence = list.cellText(rows[i], items::kSequence);
         if (sequence.empty()) {
             message.append(kRowBefore).append(text::IntToText(rows[i] + 1)).append(kRowAfter);
         } else {
@@ -39,14 +43,14 @@ std::string RowsWillNotRoundTripMessage(const ItemList& list, const std::vector<
 
 void ItemFileCommands::exportItems() {
     using platform::MessageIcon;
-    if (listIsEmpty(list_)) {
+    if (items::listIsEmpty(list_)) {
         messages_.show(kNothingToExport, text::kCaptionNotice, MessageIcon::kWarning);
         return;
     }
-    const ItemFileContent content = FormatItemFile(list_);
-    if (!folder_.replaceFile(kItemFileName, content.bytes)) {
-        messages_.show(ExportFailedMessage(folder_.pathOf(kItemFileName)), text::kCaptionNotice,
-                       MessageIcon::kWarning);
+    const items::ItemFileContent content = items::FormatItemFile(list_);
+    if (!folder_.replaceFile(items::kItemFileName, content.bytes)) {
+        messages_.show(ExportFailedMessage(folder_.pathOf(items::kItemFileName)),
+                       text::kCaptionNotice, MessageIcon::kWarning);
         return;
     }
     if (!content.rowsThatWillNotRoundTrip.empty()) {
@@ -56,7 +60,8 @@ void ItemFileCommands::exportItems() {
 }
 
 void ItemFileCommands::importItems() {
-    if (auto bytes = folder_.readFile(kItemFileName)) AppendItemFileRows(*bytes, list_);
+    if (auto bytes = folder_.readFile(items::kItemFileName))
+        items::AppendItemFileRows(*bytes, list_);
 }
 
-}  // namespace pagorin::items
+}  // namespace pagorin::app

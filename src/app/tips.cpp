@@ -1,7 +1,7 @@
 // The tips rotation.
-#include "ui/tips.h"
+#include "app/tips.h"
 
-namespace pagorin::ui {
+namespace pagorin::app {
 
 void PrepareTips(TipsState& state) {
     state.helpText = text::Text(kHelpText);
@@ -18,4 +18,4 @@ const text::Text* NextTip(TipsState& state) {
     return nullptr;
 }
 
-}  // namespace pagorin::ui
+}  // namespace pagorin::app

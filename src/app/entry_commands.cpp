@@ -1,9 +1,9 @@
 // The entry commands' refusals and the dialogs' fill, validation and saves.
-#include "ui/entry_commands.h"
+#include "app/entry_commands.h"
 
 #include "text/fixed_texts.h"
 
-namespace pagorin::ui {
+namespace pagorin::app {
 
 using items::ItemList;
 using platform::MessageIcon;
@@ -110,4 +110,4 @@ void EntryCommandHandlers::onDeleteClicked() {
     refuse(kSelectRowToDelete, MessageIcon::kWarning);
 }
 
-}  // namespace pagorin::ui
+}  // namespace pagorin::app

@@ -1,9 +1,9 @@
 // The tips: eight lines from the help text, and the rotation of nine ticks a cycle.
-#include "ui/tips.h"
+#include "app/tips.h"
 
 #include <gtest/gtest.h>
 
-namespace pagorin::ui {
+namespace pagorin::app {
 namespace {
 
 TEST(Tips, EightLinesEachStartingWithTheMarker) {
@@ -44,4 +44,4 @@ TEST(Tips, NoLinesOnlyResetsTheCounter) {
 }
 
 }  // namespace
-}  // namespace pagorin::ui
+}  // namespace pagorin::app

@@ -10,11 +10,12 @@
 #include "platform/user_messages.h"
 #include "text/gbk_texts.h"
 
-namespace pagorin::items {
+namespace pagorin::app {
 
 class ItemFileCommands {
   public:
-    ItemFileCommands(ItemList& list, platform::Folder& folder, platform::UserMessages& messages)
+    ItemFileCommands(items::ItemList& list, platform::Folder& folder,
+                     platform::UserMessages& messages)
         : list_(list), folder_(folder), messages_(messages) {}
 
     // Writes every row to the item file, replacing it in one step. Refused with a
@@ -26,7 +27,7 @@ class ItemFileCommands {
     void importItems();
 
   private:
-    ItemList& list_;
+    items::ItemList& list_;
     platform::Folder& folder_;
     platform::UserMessages& messages_;
 };
@@ -36,6 +37,7 @@ std::string ExportFailedMessage(std::string_view path);
 
 // "导出已完成，但序号为 1、3 的监控项目含有“，”或换行，再次导入时内容会错位，请修改后重新导出。"
 // Names at most 20 rows, then "等共 N 项"; a row with an empty 序号 is named "第N行".
-std::string RowsWillNotRoundTripMessage(const ItemList& list, const std::vector<int32_t>& rows);
+std::string RowsWillNotRoundTripMessage(const items::ItemList& list,
+                                        const std::vector<int32_t>& rows);
 
-}  // namespace pagorin::items
+}  // namespace pagorin::app

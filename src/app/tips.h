@@ -8,7 +8,7 @@
 #include "text/gbk_text.h"
 #include "text/gbk_texts.h"
 
-namespace pagorin::ui {
+namespace pagorin::app {
 
 inline constexpr int32_t kTipsIntervalMilliseconds = 20000;
 
@@ -29,4 +29,4 @@ void PrepareTips(TipsState& state);
 // stays for a second tick). Returns the text to show, or nothing to keep the label.
 const text::Text* NextTip(TipsState& state);
 
-}  // namespace pagorin::ui
+}  // namespace pagorin::app

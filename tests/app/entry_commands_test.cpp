@@ -1,12 +1,12 @@
 // The entry commands with a scripted dialog: every refusal in its order with its icon,
 // the modify dialog's fill, validation, and the cells the saves write.
-#include "ui/entry_commands.h"
+#include "app/entry_commands.h"
 
 #include <gtest/gtest.h>
 
 #include "text/fixed_texts.h"
 
-namespace pagorin::ui {
+namespace pagorin::app {
 namespace {
 
 using items::ItemList;
@@ -232,4 +232,4 @@ TEST(ModeText, TestedInTheOrderAllAnySameLine) {
 }
 
 }  // namespace
-}  // namespace pagorin::ui
+}  // namespace pagorin::app

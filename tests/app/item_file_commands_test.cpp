@@ -1,5 +1,5 @@
 // Export and import as commands: refusals, the messages, and what reaches the folder.
-#include "items/item_file_commands.h"
+#include "app/item_file_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,10 @@
 #include "items/item_file.h"
 #include "text/fixed_texts.h"
 
-namespace pagorin::items {
+namespace pagorin::app {
 namespace {
+
+using namespace items;
 
 using platform::MessageIcon;
 
@@ -142,4 +144,4 @@ TEST_F(ItemFileCommandsTest, ImportAppendsAndAMissingFileIsSilent) {
 }
 
 }  // namespace
-}  // namespace pagorin::items
+}  // namespace pagorin::app

@@ -11,7 +11,7 @@
 #include "text/gbk_text.h"
 #include "text/gbk_texts.h"
 
-namespace pagorin::ui {
+namespace pagorin::app {
 
 // What a dialog's fields hold. Radios are on or off; several can be off at once.
 struct EntryFields {
@@ -83,4 +83,4 @@ class EntryCommandHandlers : public EntryCommands {
     EntryDialogs& dialogs_;
 };
 
-}  // namespace pagorin::ui
+}  // namespace pagorin::app
