@@ -84,9 +84,9 @@ bool fitsCallCount(size_t size) {
 // body reaches its limit.
 Bytes readBody(InternetApi& api, InternetHandle request) {
     Bytes body;
-    std::array<char, kReadChunkSize> chunk{};
+    std::vector<char> chunk(kReadChunkSize);
     while (body.size() < kMaxBodySize) {
-        chunk.fill(0);
+        std::fill(chunk.begin(), chunk.end(), '\0');
         uint32_t bytesRead = 0;
         api.readFile(request, chunk.data(), kReadChunkSize, &bytesRead);
         if (bytesRead == 0) break;

@@ -60,7 +60,9 @@ inline constexpr int kMethodConnect = 7;
 inline constexpr const char* kDefaultUserAgent =
     "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 inline constexpr const char* kHttpVersion = "HTTP/1.1";
-inline constexpr uint32_t kReadChunkSize = 1024;
+// The body is read this much at a time: large enough that a page of megabytes takes a
+// few dozen reads, not thousands.
+inline constexpr uint32_t kReadChunkSize = 64 * 1024;
 inline constexpr uint32_t kResponseHeaderBufferSize = 5000;
 // A body that never ends must not take all memory: reading stops here.
 inline constexpr size_t kMaxBodySize = size_t{64} << 20;

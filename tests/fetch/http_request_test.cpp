@@ -181,7 +181,9 @@ Calls exchangeCalls(const std::string& agent, const std::string& host, int port,
         "setOption(request, 31, 0x1F380, 4)",
         sendLine,
     };
-    for (int i = 0; i < readCalls; ++i) calls.push_back("readFile(request, 1024)");
+    for (int i = 0; i < readCalls; ++i) {
+        calls.push_back("readFile(request, " + std::to_string(kReadChunkSize) + ")");
+    }
     calls.push_back("queryInfo(request, 22, 5000, null)");
     calls.push_back("close(request)");
     calls.push_back("close(connection)");
@@ -542,9 +544,9 @@ TEST(HttpRequest, ACountBeyondTheChunkTakesOnlyTheChunk) {
     api.reader = [&calls](char* buffer, uint32_t size) -> uint32_t {
         if (calls++ > 0) return 0;
         std::memset(buffer, 'q', size);
-        return 5000;
+        return size + 5000;
     };
-    EXPECT_EQ(HttpRequest(api, "h/"), std::string(1024, 'q'));
+    EXPECT_EQ(HttpRequest(api, "h/"), std::string(kReadChunkSize, 'q'));
 }
 
 TEST(HttpRequest, BodyStopsAtSixtyFourMebibytesWithFullChunks) {
@@ -560,7 +562,7 @@ TEST(HttpRequest, BodyStopsAtSixtyFourMebibytesWithFullChunks) {
     const Bytes body = HttpRequest(api, "h/");
     EXPECT_EQ(body.size(), kMaxBodySize);
     EXPECT_EQ(body.size(), 64u * 1024 * 1024);
-    EXPECT_EQ(api.reads, 65536u);  // not one read more once the limit is reached
+    EXPECT_EQ(api.reads, 1024u);  // 64 KiB at a time; not one read more at the limit
     EXPECT_EQ(body.find_first_not_of('x'), std::string::npos);
     // The exchange still ends properly.
     ASSERT_GE(api.calls.size(), 4u);
@@ -594,7 +596,7 @@ TEST(HttpRequest, BodyJustBelowTheLimitIsReadToItsEnd) {
     };
     const Bytes body = HttpRequest(api, "h/");
     EXPECT_EQ(body.size(), kMaxBodySize - 1);
-    EXPECT_EQ(api.reads, 65536u + 1);  // the last chunk is 1023 bytes, then the empty read
+    EXPECT_EQ(api.reads, 1024u + 1);  // the last chunk is one byte short, then the empty read
 }
 
 // ---- response headers ----
