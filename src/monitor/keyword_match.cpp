@@ -2,23 +2,41 @@
 #include "monitor/keyword_match.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "monitor/keyword_set.h"
 #include "text/character_boundaries.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor {
 namespace {
 
+// Up to this many keywords, one vectorised search per keyword outruns one pass of the
+// automaton, which also has to be built first.
+constexpr size_t kFewKeywords = 16;
+constexpr size_t kTriedAlone = 4;  // of a longer list, in the mode "与"
+
 bool found(std::string_view text, std::string_view keyword) {
     return text::FindText(text, keyword) != -1;
 }
 
-// Every keyword, first to last, stopping at the first missing one.
-bool allFound(std::string_view text, const KeywordList& keywords) {
-    for (const Text& keyword : keywords) {
-        if (!found(text, keyword)) return false;
+bool worthASet(const KeywordList& keywords) {
+    if (keywords.size() <= kFewKeywords) return false;
+    size_t total = 0;
+    for (const Text& keyword : keywords) total += keyword.size();
+    return total <= KeywordSet::kMaxTotalBytes;
+}
+
+// Whether every keyword is in the page. With many keywords the first few are still
+// tried alone: a missing one settles it at the speed of the single search, as it does
+// in most cycles; the rest are then looked for together.
+bool allFound(std::string_view page, const KeywordList& keywords) {
+    const bool together = worthASet(keywords);
+    const size_t alone = together ? kTriedAlone : keywords.size();
+    for (size_t k = 0; k < alone; ++k) {
+        if (!found(page, keywords[k])) return false;
     }
-    return true;
+    return !together || KeywordSet(keywords).search(page);
 }
 
 // Walks the page's lines (cut at CR LF where a character begins) forward, once.
@@ -78,6 +96,14 @@ std::vector<FoundTarget> MatchPage(std::string_view page, const KeywordList& key
                                    std::string_view keywordText, std::string_view mode) {
     std::vector<FoundTarget> finds;
     if (mode == text::kModeAny) {
+        if (worthASet(keywords)) {
+            KeywordSet set(keywords);
+            set.search(page);
+            for (size_t k = 0; k < keywords.size(); ++k) {
+                if (set.found(k)) finds.push_back({keywords[k], Text(text::kTagAny)});
+            }
+            return finds;
+        }
         for (const Text& keyword : keywords) {
             if (found(page, keyword)) finds.push_back({keyword, Text(text::kTagAny)});
         }
@@ -93,12 +119,23 @@ std::vector<FoundTarget> MatchPage(std::string_view page, const KeywordList& key
         // The last keyword is looked for across the page, not line by line: only the
         // lines where it turns up are cut out and tested, the others are passed over
         // at the speed of the search. A line before the first occurrence cannot hold it.
+        // A line that holds it is searched for all the keywords at once, with an
+        // automaton built at the first such line.
+        std::optional<KeywordSet> set;
+        const bool useSet = worthASet(keywords);
+        auto holdsAll = [&](std::string_view line) {
+            if (!useSet)
+                return std::all_of(keywords.begin(), keywords.end(),
+                                   [line](const Text& k) { return found(line, k); });
+            if (!set) set.emplace(keywords);
+            return set->search(line);
+        };
         size_t pos = 0;
         while (pos < page.size()) {
             const int64_t at = text::FindText(page.substr(pos), last);
             if (at < 0) break;
             const std::string_view line = lines.lineAround(pos + static_cast<size_t>(at - 1));
-            if (found(line, last) && allFound(line, keywords)) {
+            if (found(line, last) && holdsAll(line)) {
                 finds.push_back({Text(keywordText), Text(text::kTagSameLine)});
             }
             pos = lines.nextLineStart();

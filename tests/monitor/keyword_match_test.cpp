@@ -28,6 +28,14 @@ Finds match(std::string_view page, std::string_view keywordText, std::string_vie
     return MatchPage(page, SplitKeywords(keywordText), keywordText, mode);
 }
 
+// Past 16 keywords all are searched at once: lists made that long, with the same results.
+constexpr std::string_view kAbsent = "|#1|#2|#3|#4|#5|#6|#7|#8|#9|#10|#11|#12|#13|#14|#15|#16";
+std::string repeated(std::string_view keywordText, int times) {
+    std::string text(keywordText);
+    for (int i = 1; i < times; ++i) text.append("|").append(keywordText);
+    return text;
+}
+
 FoundTarget any(std::string keyword) {
     return {std::move(keyword), Text(text::kTagAny)};
 }
@@ -57,12 +65,57 @@ TEST(MatchAny, EveryFoundKeywordInListOrder) {
     EXPECT_EQ(match("SALE now", "sale", kModeAny), (Finds{any("sale")}));
     // A keyword may span a line break.
     EXPECT_EQ(match("a\r\nb", "a\r\nb", kModeAny), (Finds{any("a\r\nb")}));
+    EXPECT_EQ(match("xa\r\nb", "q|a\r\nb|r|s|t" + std::string(kAbsent), kModeAny),
+              (Finds{any("a\r\nb")}));
+    // Shared prefixes:
+    EXPECT_EQ(match("xx ABCD yy", "abcx|abcd|abc|ab|abce|b" + std::string(kAbsent), kModeAny),
+              (Finds{any("abcd"), any("abc"), any("ab"), any("b")}));
+    // Keywords that end or begin other keywords:
+    EXPECT_EQ(match("ABCD", "cd|bcd|abcd|d|abcde|e|dd" + std::string(kAbsent), kModeAny),
+              (Finds{any("cd"), any("bcd"), any("abcd"), any("d")}));
+    // Duplicates (also in another case) and the empty keyword, each listed find kept:
+    EXPECT_EQ(match("xa", "a|A||a|zz|q" + std::string(kAbsent), kModeAny),
+              (Finds{any("a"), any("A"), any(""), any("a")}));
+    // Keywords ending in a lead byte (a keyword text holds one only last, so listed here).
+    // A lead byte alone at the page's end begins no character, so nothing starts there.
+    KeywordList leads = SplitKeywords(kAbsent.substr(1));
+    leads.insert(leads.begin(), {"x\xB0", "\xB0"});
+    EXPECT_EQ(MatchPage("x\xB0", leads, "", kModeAny), (Finds{any("x\xB0")}));
+    EXPECT_EQ(MatchPage("x\xB0\xA1", leads, "", kModeAny), (Finds{any("x\xB0"), any("\xB0")}));
+    // A1 B2 at an odd offset inside double-byte text straddles two characters: no find;
+    // at a character's start: found.
+    EXPECT_EQ(match("\xB0\xA1\xB2\xA3", "\xA1\xB2" + std::string(kAbsent), kModeAny), Finds{});
+    EXPECT_EQ(match("\xB0\xA1\xA1\xB2", "\xA1\xB2" + std::string(kAbsent), kModeAny),
+              (Finds{any("\xA1\xB2")}));
+    EXPECT_EQ(match("y\xA1\xB2", "\xA1\xB2" + std::string(kAbsent), kModeAny),
+              (Finds{any("\xA1\xB2")}));
+}
+
+TEST(MatchAny, ThousandKeywordsOneAtTheLastByte) {
+    std::string keywordText;
+    for (int i = 0; i < 999; ++i) keywordText += "kw" + std::to_string(i) + "|";
+    std::string page;
+    // Over 64 KiB, so the page is read as two halves; the find is in the second.
+    for (int i = 0; i < 6000; ++i) page += "kw kW\xB0\xA1 ";
+    EXPECT_EQ(match(page + "!", keywordText + "!", kModeAny), (Finds{any("!")}));
+    EXPECT_EQ(match(page + "!", keywordText + "!", kModeAll), Finds{});
+    EXPECT_EQ(match(page + "!", keywordText + "!", kModeSameLine), Finds{});
+    // The same place holding a lone lead byte: not a character, so no find.
+    EXPECT_EQ(match(page + "\xC4", keywordText + "\xC4", kModeAny), Finds{});
+    EXPECT_EQ(match(page + "\xC4\xE3", keywordText + "\xC4", kModeAny), (Finds{any("\xC4")}));
 }
 
 TEST(MatchAll, OneFindWithTheWholeKeywordText) {
     EXPECT_EQ(match("only a", "a|b", kModeAll), Finds{});
     EXPECT_EQ(match("b\r\nthen\r\na", "a|b", kModeAll), (Finds{all("a|b")}));
     EXPECT_EQ(match("xab", "a||b|", kModeAll), (Finds{all("a||b|")}));
+    EXPECT_EQ(match("ab\r\ncdef", repeated("a|b|c|d|e|f", 3), kModeAll),
+              (Finds{all(repeated("a|b|c|d|e|f", 3))}));
+    EXPECT_EQ(match("ab\r\ncdef", repeated("a|b|c|d|e|f", 3) + "|g", kModeAll), Finds{});
+    EXPECT_EQ(match("ab\r\ncdef", repeated("a|b|c|d|e|f", 2) + "|g|" + repeated("f", 6), kModeAll),
+              Finds{});
+    EXPECT_EQ(match("abcd", repeated("a|b||c|d|D", 3), kModeAll),
+              (Finds{all(repeated("a|b||c|d|D", 3))}));
     // An empty list misses nothing.
     EXPECT_EQ(MatchPage("x", {}, "", kModeAll), (Finds{all("")}));
 }
@@ -74,6 +127,13 @@ TEST(MatchSameLine, OnlyCrLfEndsALine) {
     EXPECT_EQ(match("x y\r\n\r\ny x\r\n", "x|y", kModeSameLine),
               (Finds{sameLine("x|y"), sameLine("x|y")}));
     EXPECT_EQ(match("a\r\nb", "a\r\nb", kModeSameLine), Finds{});
+    EXPECT_EQ(match("xyza\r\nb", "a\r\nb|" + repeated("x|y|z|a", 4), kModeSameLine), Finds{});
+    EXPECT_EQ(match("xyzwa\r\nxyz\r\nawzyx", repeated("x|y|z|w|a", 4), kModeSameLine),
+              (Finds{sameLine(repeated("x|y|z|w|a", 4)), sameLine(repeated("x|y|z|w|a", 4))}));
+    EXPECT_EQ(match("x y\r\n\r\ny\r\nYX", repeated("x||y|X|y", 4), kModeSameLine),
+              (Finds{sameLine(repeated("x||y|X|y", 4)), sameLine(repeated("x||y|X|y", 4))}));
+    // The keyword of one line and the start of the next do not make a match.
+    EXPECT_EQ(match("x ab\r\ncd y", "abcd|" + repeated("x|y|ab|cd", 4), kModeSameLine), Finds{});
 }
 
 TEST(MatchSameLine, LineBreaksInsideCharactersDoNotCount) {
