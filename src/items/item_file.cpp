@@ -1,10 +1,6 @@
 // Writing and reading the item file's lines.
 #include "items/item_file.h"
 
-#include <algorithm>
-#include <new>
-#include <vector>
-
 #include "text/fixed_texts.h"
 
 namespace pagorin::items {
@@ -42,35 +38,21 @@ ItemFileContent FormatItemFile(const ItemList& list) {
 }
 
 int64_t AppendItemFileRows(std::string_view bytes, ItemList& list) {
-    // Rows go into the list a batch at a time: one lock and one notice per batch rather
-    // than per cell, and a failure keeps the batches imported before it.
-    constexpr size_t kBatchRows = 4096;
     const Text fileText = text::TextFromBytes(bytes);
-    std::vector<MonitorItem> batch;
     int64_t appended = 0;
-    auto flush = [&] {
-        const size_t size = batch.size();
-        if (!list.appendRows(std::move(batch))) return false;
-        appended += static_cast<int64_t>(size);
-        batch.clear();
-        return true;
-    };
-    bool complete = true;
-    try {
-        text::ForEachPiece(fileText, text::kLineBreak, [&](std::string_view line) {
-            text::TextList fields = text::SplitText(line, text::kFullWidthComma);
-            if (fields.empty()) return true;
-            MonitorItem& row = batch.emplace_back();
-            const size_t cells = std::min(fields.size(), static_cast<size_t>(kColumnCount));
-            for (size_t column = 0; column < cells; ++column) {
-                row.cell(static_cast<int32_t>(column)).swap(fields[column]);
+    text::ForEachPiece(fileText, text::kLineBreak, [&](std::string_view line) {
+        const text::TextList fields = text::SplitText(line, text::kFullWidthComma);
+        if (fields.empty()) return true;
+        const int32_t row = list.appendRow(fields[0]);
+        if (row < 0) return false;  // out of memory: keep what was imported so far
+        for (int32_t column = 1; column < kColumnCount; ++column) {
+            if (static_cast<size_t>(column) < fields.size()) {
+                list.setCellText(row, column, fields[static_cast<size_t>(column)]);
             }
-            return batch.size() < kBatchRows || (complete = flush());
-        });
-    } catch (const std::bad_alloc&) {
-        return appended;  // out of memory: keep what was imported so far
-    }
-    if (complete) flush();
+        }
+        ++appended;
+        return true;
+    });
     return appended;
 }
 

@@ -1,8 +1,6 @@
 // ItemList's cells behind one mutex; observers are told after the lock is released.
 #include "items/item_list.h"
 
-#include <algorithm>
-#include <iterator>
 #include <limits>
 #include <new>
 
@@ -27,24 +25,6 @@ int32_t ItemList::appendRow(std::string_view firstCellText) {
     }
     if (auto* observer = observer_.load()) observer->onRowsChanged(index + 1);
     return index;
-}
-
-bool ItemList::appendRows(std::vector<MonitorItem>&& rows) {
-    if (rows.empty()) return true;
-    int32_t count;
-    try {
-        std::lock_guard lock(mutex_);
-        if (rows.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()) - rows_.size()) {
-            return false;
-        }
-        rows_.reserve(rows_.size() + rows.size());
-        std::move(rows.begin(), rows.end(), std::back_inserter(rows_));
-        count = static_cast<int32_t>(rows_.size());
-    } catch (const std::bad_alloc&) {
-        return false;  // reserve failed before any row moved: the list stays as it was
-    }
-    if (auto* observer = observer_.load()) observer->onRowsChanged(count);
-    return true;
 }
 
 Text ItemList::cellText(int32_t row, int32_t column) const {

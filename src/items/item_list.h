@@ -34,10 +34,6 @@ class ItemList {
     // Returns the new row's index, or -1 when no row could be made.
     int32_t appendRow(std::string_view firstCellText = {});
 
-    // Appends whole rows in one step (an import): the observer hears of them once.
-    // False, with the list as it was, when they could not be added.
-    bool appendRows(std::vector<MonitorItem>&& rows);
-
     // The empty text for a row or column that does not exist (-1 included).
     Text cellText(int32_t row, int32_t column) const;
 
