@@ -1,5 +1,6 @@
 // FetchPageText: one GET through the HTTP object, and up to three UTF-8 refetches.
 #include "fetch/page_fetch.h"
+
 #include "text/gbk_texts.h"
 
 namespace pagorin::fetch {

@@ -124,9 +124,7 @@ std::vector<FoundTarget> MatchPage(std::string_view page, const KeywordList& key
         std::optional<KeywordSet> set;
         const bool useSet = worthASet(keywords);
         auto holdsAll = [&](std::string_view line) {
-            if (!useSet)
-                return std::all_of(keywords.begin(), keywords.end(),
-                                   [line](const Text& k) { return found(line, k); });
+            if (!useSet) return allFound(line, keywords);
             if (!set) set.emplace(keywords);
             return set->search(line);
         };

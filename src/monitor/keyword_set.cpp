@@ -9,13 +9,6 @@
 #include "text/character_boundaries.h"
 
 namespace pagorin::monitor {
-namespace {
-
-inline unsigned char foldAscii(unsigned char byte) {
-    return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte + 32) : byte;
-}
-
-}  // namespace
 
 KeywordSet::KeywordSet(const text::TextList& keywords, size_t denseTableBytes, size_t splitBytes)
     : splitBytes_(splitBytes) {
@@ -24,7 +17,8 @@ KeywordSet::KeywordSet(const text::TextList& keywords, size_t denseTableBytes, s
     std::vector<uint32_t> order;
     for (size_t k = 0; k < keywords.size(); ++k) {
         for (char byte : keywords[k]) {
-            folded[k].push_back(static_cast<char>(foldAscii(static_cast<unsigned char>(byte))));
+            folded[k].push_back(
+                static_cast<char>(text::foldAscii(static_cast<unsigned char>(byte))));
         }
         if (folded[k].empty()) {
             hasEmptyKeyword_ = true;

@@ -14,10 +14,6 @@
 namespace pagorin::text {
 namespace {
 
-inline unsigned char foldAscii(unsigned char byte) {
-    return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte + 32) : byte;
-}
-
 inline bool isAsciiLetter(unsigned char byte) {
     unsigned char lower = byte | 0x20;
     return lower >= 'a' && lower <= 'z';

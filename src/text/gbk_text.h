@@ -18,6 +18,11 @@ inline bool isLeadByte(unsigned char byte) {
     return byte >= 0x80;
 }
 
+// A-Z as a-z and every other byte as it is: how keyword searches compare bytes.
+inline unsigned char foldAscii(unsigned char byte) {
+    return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte + 32) : byte;
+}
+
 // Bytes up to, not including, the first zero byte (all of them when there is none).
 Text TextFromBytes(std::string_view bytes);
 
