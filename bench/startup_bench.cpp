@@ -4,9 +4,10 @@
 // "idle-end": the caller samples both processes' CPU time at those two lines, as the
 // system's own accounting of another process is not to be trusted under every Wine. Then
 // "memory PROGRAM_MB BASELINE_MB", taken just before the minute.
-// Usage: startup_bench PAGORIN_EXE BASELINE_EXE WORK_FOLDER
+// Usage: startup_bench PAGORIN_EXE BASELINE_EXE
 #include <windows.h>
 
+#include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -36,14 +37,14 @@ HWND visibleWindowOf(DWORD processId, const wchar_t* className) {
 }
 
 // Starts `exe` and waits until its window of `className` is visible.
-Started start(const std::wstring& exe, const std::wstring& folder, const wchar_t* className) {
+Started start(const std::wstring& exe, const wchar_t* className) {
     Started started;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + exe + L"\"";
     const auto begin = Clock::now();
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &started.process)) {
+                        nullptr, &startup, &started.process)) {
         return started;
     }
     while (started.window == nullptr && Clock::now() - begin < std::chrono::seconds(60)) {
@@ -72,12 +73,11 @@ void end(Started& started) {
 
 int wmain(int argc, wchar_t** argv) {
     using namespace pagorin;
-    if (argc < 4) return 2;
+    if (argc < 3) return 2;
     const std::wstring program = argv[1];
     const std::wstring baseline = argv[2];
-    const std::wstring folder = argv[3];
-    // Three entries beside the program, so an import gives the workers something to do:
-    // pages on a closed port, refreshed every 10 minutes, so all three sit waiting.
+    // Three entries in the item file beside the program, so an import gives the workers something
+    // to do: pages on a closed port, refreshed every 10 minutes, so all three sit waiting.
     std::string file;
     for (int i = 1; i <= 3; ++i) {
         file += std::to_string(i) +
@@ -88,7 +88,8 @@ int wmain(int argc, wchar_t** argv) {
                 "k\xA3\xAC\xB7\xF1\xA3\xAC"
                 "10\xA3\xAC\xBB\xF2\xA3\xAC\xB7\xF1\r\n";
     }
-    const std::wstring itemFile = folder + L"\\" + platform::ToWide(items::kItemFileName);
+    const std::wstring itemFile = program.substr(0, program.find_last_of(L"\\/") + 1) +
+                                  platform::ToWide(items::kItemFileName);
     HANDLE handle = CreateFileW(itemFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
@@ -97,14 +98,14 @@ int wmain(int argc, wchar_t** argv) {
 
     double bestProgram = 1e300, bestBaseline = 1e300;
     for (int run = 0; run < 5; ++run) {
-        Started base = start(baseline, folder, L"MinimalBaselineWindow");
+        Started base = start(baseline, L"MinimalBaselineWindow");
         if (base.window == nullptr) {
             std::fprintf(stderr, "the baseline window did not show (error %lu)\n", GetLastError());
             return 1;
         }
         bestBaseline = std::min(bestBaseline, base.milliseconds);
         end(base);
-        Started real = start(program, folder, L"PagorinMainWindow");
+        Started real = start(program, L"PagorinMainWindow");
         if (real.window == nullptr) {
             std::fprintf(stderr, "the program's window did not show (error %lu)\n", GetLastError());
             return 1;
@@ -115,12 +116,25 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("startup %.1f %.1f\n", bestProgram, bestBaseline);
 
     // Both running side by side, the real one with its three workers waiting.
-    Started base = start(baseline, folder, L"MinimalBaselineWindow");
-    Started real = start(program, folder, L"PagorinMainWindow");
+    Started base = start(baseline, L"MinimalBaselineWindow");
+    Started real = start(program, L"PagorinMainWindow");
     if (base.window == nullptr || real.window == nullptr) return 1;
     PostMessageW(real.window, WM_COMMAND, ui::kIdImport, 0);
     PostMessageW(real.window, WM_COMMAND, ui::kIdStart, 0);
     Sleep(25000);  // past the last worker's 20 s start delay: all three wait
+    // Three rows and no message box, or the figures below would be of a refusal.
+    const HWND list = FindWindowExW(real.window, nullptr, L"SysListView32", nullptr);
+    const bool refused =
+        !pagorin::test_support::TopWindowsOf(real.process.dwProcessId, [](HWND w) {
+             return IsWindowVisible(w) && pagorin::test_support::ClassOf(w) == L"#32770";
+         }).empty();
+    if (list == nullptr || SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) != 3 || refused) {
+        std::fprintf(stderr, "the program did not import and start its three entries\n");
+        end(real);
+        end(base);
+        DeleteFileW(itemFile.c_str());
+        return 1;
+    }
     const double programMemory = workingSetMegabytes(real.process.hProcess);
     const double baselineMemory = workingSetMegabytes(base.process.hProcess);
     std::printf("idle-start\n");
