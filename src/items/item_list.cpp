@@ -1,6 +1,7 @@
 // ItemList's cells behind one mutex; observers are told after the lock is released.
 #include "items/item_list.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 
@@ -25,6 +26,35 @@ int32_t ItemList::appendRow(std::string_view firstCellText) {
     }
     if (auto* observer = observer_.load()) observer->onRowsChanged(index + 1);
     return index;
+}
+
+int64_t ItemList::appendRows(std::vector<MonitorItem>&& rows) {
+    size_t appended = 0;
+    int32_t count;
+    {
+        std::lock_guard lock(mutex_);
+        const size_t room = static_cast<size_t>(std::numeric_limits<int32_t>::max()) - rows_.size();
+        const size_t wanted = std::min(rows.size(), room);
+        if (rows_.empty() && wanted == rows.size()) {
+            rows_.swap(rows);  // an import into an empty list moves no row at all
+            appended = wanted;
+        } else {
+            try {
+                rows_.reserve(rows_.size() + wanted);
+            } catch (const std::bad_alloc&) {
+                // Then one at a time below, as far as memory goes.
+            }
+            try {
+                for (; appended < wanted; ++appended) rows_.push_back(std::move(rows[appended]));
+            } catch (const std::bad_alloc&) {
+                // out of memory: the rows appended so far stay
+            }
+        }
+        count = static_cast<int32_t>(rows_.size());
+    }
+    if (appended == 0) return 0;
+    if (auto* observer = observer_.load()) observer->onRowsChanged(count);
+    return static_cast<int64_t>(appended);
 }
 
 Text ItemList::cellText(int32_t row, int32_t column) const {

@@ -34,6 +34,11 @@ class ItemList {
     // Returns the new row's index, or -1 when no row could be made.
     int32_t appendRow(std::string_view firstCellText = {});
 
+    // Appends whole rows at once, as an import does: one lock, and the observer hears
+    // once, with the new row count. Returns how many were appended; fewer than given
+    // only when the list cannot grow to hold them all, and the rest are dropped.
+    int64_t appendRows(std::vector<MonitorItem>&& rows);
+
     // The empty text for a row or column that does not exist (-1 included).
     Text cellText(int32_t row, int32_t column) const;
 

@@ -3,7 +3,32 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
 #include <random>
+
+// Every allocation of this program goes through here, so a test can make memory run out
+// from a chosen allocation on.
+namespace {
+thread_local long allocationsBeforeFailure = -1;  // -1: memory never runs out
+thread_local long failedAllocations = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (allocationsBeforeFailure == 0) {
+        ++failedAllocations;
+        throw std::bad_alloc();
+    }
+    if (allocationsBeforeFailure > 0) --allocationsBeforeFailure;
+    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
 
 namespace pagorin::items {
 namespace {
@@ -123,6 +148,48 @@ TEST(ItemFileImport, FieldCounts) {
     AppendItemFileRows(row({"1", "2", "3", "4", "5", "6", "7", "", ""}) + "\r\n", list);
     EXPECT_EQ(list.cellText(5, kTargetFound), "");
     EXPECT_EQ(list.rowCount(), 6);
+}
+
+TEST(ItemFileImport, OutOfMemoryKeepsTheWholeRowsMadeBeforeIt) {
+    const std::string longCell(40, 'x');  // too long to be kept inside the string itself
+    std::string file;
+    for (const char* number : {"1", "2", "3"}) {
+        file += row({number + longCell, longCell, longCell}) + "\r\n";
+    }
+    for (bool listHasRows : {false, true}) {
+        bool someButNotAll = false;
+        for (long allowed = 0;; ++allowed) {
+            ItemList list;
+            if (listHasRows) {  // one row and room for one more without growing
+                list.appendRow("9");
+                list.appendRow();
+                list.deleteRow(1);
+            }
+            const int32_t before = list.rowCount();
+            failedAllocations = 0;
+            int64_t appended;
+            {
+                struct MemoryBack {  // even when an exception leaves the import
+                    ~MemoryBack() { allocationsBeforeFailure = -1; }
+                } memoryBack;
+                allocationsBeforeFailure = allowed;
+                appended = AppendItemFileRows(file, list);
+            }
+            ASSERT_EQ(list.rowCount(), before + appended) << allowed;
+            // Rows in file order, each with its last cell too.
+            for (int32_t index = 0; index < appended; ++index) {
+                EXPECT_EQ(list.cellText(before + index, kSequence),
+                          text::IntToText(index + 1) + longCell);
+                EXPECT_EQ(list.cellText(before + index, kUrl), longCell) << allowed;
+            }
+            someButNotAll = someButNotAll || (appended > 0 && appended < 3);
+            if (failedAllocations == 0) {
+                EXPECT_EQ(appended, 3);
+                break;
+            }
+        }
+        EXPECT_TRUE(someButNotAll) << listHasRows;
+    }
 }
 
 TEST(ItemFileImport, StrayCommaShiftsTheFollowingFields) {

@@ -134,10 +134,25 @@ TEST(ItemList, ObserverHearsEveryChange) {
     list.setCellText(7, kStatus, kMonitoring);  // no such row: nothing to repaint
     list.selectRow(1);
     list.deleteRow(0);
-    EXPECT_EQ(observer.rowCounts, (std::vector<int32_t>{1, 2, 1}));
+    std::vector<MonitorItem> rows(2);
+    rows[1].url = "u";
+    EXPECT_EQ(list.appendRows(std::move(rows)), 2);  // many rows, one notice, no cell notices
+    EXPECT_EQ(list.appendRows({}), 0);               // nothing appended: nothing to repaint
+    EXPECT_EQ(list.cellText(2, kUrl), "u");
+    EXPECT_EQ(list.selectedRow(), 0);
+    EXPECT_EQ(observer.rowCounts, (std::vector<int32_t>{1, 2, 1, 3}));
     EXPECT_EQ(observer.cells, (std::vector<std::pair<int32_t, int32_t>>{{1, kStatus}}));
     EXPECT_EQ(observer.selections, (std::vector<int32_t>{1, 0}));
     list.setObserver(nullptr);
+    // Rows given to an empty list are taken whole; the notice is the same.
+    ItemList empty;
+    empty.setObserver(&observer);
+    std::vector<MonitorItem> one(1);
+    one[0].sequence = "1";
+    EXPECT_EQ(empty.appendRows(std::move(one)), 1);
+    EXPECT_EQ(empty.cellText(0, kSequence), "1");
+    EXPECT_EQ(observer.rowCounts, (std::vector<int32_t>{1, 2, 1, 3, 1}));
+    empty.setObserver(nullptr);
 }
 
 TEST(MonitoringActive, OnlyTheFirstThreeRowsCount) {
