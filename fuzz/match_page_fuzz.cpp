@@ -4,7 +4,8 @@
 // Longer lists are searched all at once by an automaton, so every mode is also compared
 // with one text::FindText per keyword (per line for the same-line mode), and the
 // automaton alone with its dense rows cut down to a few, or to the root's only, and
-// with short pages read as two halves.
+// with short pages read in several parts side by side, and with found keywords' states
+// unmarked after a single stop.
 //
 // Input: a length byte for the keyword text, a length byte for the extra mode text, the
 // keyword text ("|"-separated), the mode text, then the page.
@@ -77,8 +78,8 @@ std::vector<FoundTarget> perKeyword(std::string_view page, const monitor::Keywor
 
 // The automaton alone, on the page and on each of its lines, against FindText.
 void checkSet(std::string_view page, const monitor::KeywordList& keywords, size_t denseBytes,
-              size_t splitBytes) {
-    monitor::KeywordSet set(keywords, denseBytes, splitBytes);
+              size_t splitBytes, size_t staleReports = monitor::KeywordSet::kStaleReports) {
+    monitor::KeywordSet set(keywords, denseBytes, splitBytes, staleReports);
     auto check = [&](std::string_view text) {
         bool all = true;
         const bool allFound = set.search(text);
@@ -134,13 +135,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const monitor::KeywordList keywords = monitor::SplitKeywords(keywordText);
     FUZZ_CHECK(keywords == refSplit(keywordText, text::kKeywordSeparator));
     checkModes(page, keywords, keywordText, otherMode);
-    // As MatchPage builds it, then with every page read as two halves (otherwise only
-    // pages of 64 KiB or more are) and with fewer dense rows.
+    // As MatchPage builds it, then with every page read in parts (otherwise only pages
+    // of 64 KiB or more are; two or more parts as the page is long beside the longest
+    // keyword) and with fewer dense rows.
     checkSet(page, keywords, monitor::KeywordSet::kDenseTableBytes,
              monitor::KeywordSet::kSplitBytes);
     for (size_t denseBytes : {monitor::KeywordSet::kDenseTableBytes, size_t{1024}, size_t{0}}) {
         checkSet(page, keywords, denseBytes, 0);
     }
+    // The marks of found keywords' states dropped at the first stop there, and put back
+    // for the next text.
+    checkSet(page, keywords, size_t{1024}, 0, 1);
 
     // The same keywords with the last one left out moves the page-wide search of the
     // same-line mode to another keyword, and the empty list has rules of its own.

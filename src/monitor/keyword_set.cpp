@@ -5,13 +5,15 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <utility>
 
 #include "text/character_boundaries.h"
 
 namespace pagorin::monitor {
 
-KeywordSet::KeywordSet(const text::TextList& keywords, size_t denseTableBytes, size_t splitBytes)
-    : splitBytes_(splitBytes) {
+KeywordSet::KeywordSet(const text::TextList& keywords, size_t denseTableBytes, size_t splitBytes,
+                       size_t staleReports)
+    : staleLimit_(staleReports), splitBytes_(splitBytes) {
     // Equal keywords after folding share one pattern; the list keeps its own order.
     std::vector<text::Text> folded(keywords.size());
     std::vector<uint32_t> order;
@@ -59,8 +61,7 @@ KeywordSet::KeywordSet(const text::TextList& keywords, size_t denseTableBytes, s
     longest_ = longest;
     size_t ring = 1;
     while (ring < longest) ring *= 2;
-    inside_.assign(ring, 0);
-    insideSecond_.assign(ring, 0);
+    inside_.assign(ring * kMaxWalks, 0);
     insideMask_ = ring - 1;
 }
 
@@ -138,12 +139,17 @@ uint32_t KeywordSet::codeOf(uint32_t state) const {
     return output ? (code | kOutput) : code;
 }
 
+// Dense codes are exact multiples of classes_ below 2^30, so the rounded-up reciprocal
+// divides them exactly; a division would cost more than the rest of a report.
 uint32_t KeywordSet::stateOf(uint32_t code) const {
     code &= ~kOutput;
-    return (code & kSparse) != 0 ? (code & kStateBits) : code / classes_;
+    return (code & kSparse) != 0 ? (code & kStateBits)
+                                 : static_cast<uint32_t>((code * rowReciprocal_) >> 40);
 }
 
 void KeywordSet::buildDenseRows() {
+    rowReciprocal_ = ((uint64_t{1} << 40) + classes_ - 1) / classes_;
+    if (staleLimit_ == 0) staleLimit_ = std::max<size_t>(size_t{denseStates_} * classes_ / 8, 256);
     dense_.assign(size_t{denseStates_} * classes_, codeOf(0));
     for (uint32_t state = 0; state < denseStates_; ++state) {
         uint32_t* row = dense_.data() + size_t{state} * classes_;
@@ -154,6 +160,22 @@ void KeywordSet::buildDenseRows() {
         for (uint32_t child = childBegin_[state]; child < childBegin_[state + 1]; ++child) {
             row[label_[child]] = codeOf(child);
         }
+    }
+}
+
+// Sets the output mark of every dense code: on each state where a keyword ends or, with
+// `onlyUnfound`, where one not yet found does. Sparse codes keep theirs.
+void KeywordSet::markOutputs(bool onlyUnfound) {
+    live_.assign(denseStates_, 0);
+    // Breadth first, so the state a dictionary link leads to is done before.
+    for (uint32_t state = 0; state < denseStates_; ++state) {
+        const uint32_t pattern = patternAt_[state];
+        const bool ends = pattern != kNone && (!onlyUnfound || foundStamp_[pattern] != generation_);
+        live_[state] = ends || (dictLink_[state] != kNone && live_[dictLink_[state]] != 0);
+    }
+    for (uint32_t& code : dense_) {
+        if ((code & kSparse) != 0) continue;
+        code = live_[stateOf(code)] != 0 ? (code | kOutput) : (code & ~kOutput);
     }
 }
 
@@ -172,13 +194,28 @@ bool KeywordSet::search(std::string_view text) {
         generation_ = 1;
     }
     remaining_ = foundStamp_.size();
+    staleReports_ = 0;
+    if (outputsNarrowed_) {
+        markOutputs(false);
+        outputsNarrowed_ = false;
+    }
     textNonEmpty_ = !text.empty();
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     if (remaining_ != 0 && textNonEmpty_) {
-        if (denseStates_ == states()) {
-            run<true>(bytes, text.size());
+        // Every walk but the first starts early by the longest keyword less one byte, so
+        // a part no longer than twice that would mostly be read twice.
+        const size_t size = text.size();
+        const size_t walks = size < splitBytes_                   ? 1
+                             : size / (2 * kMaxWalks) >= longest_ ? kMaxWalks
+                             : size / 4 >= longest_               ? 2
+                                                                  : 1;
+        const bool allDense = denseStates_ == states();
+        if (walks == kMaxWalks) {
+            allDense ? run<true, kMaxWalks>(bytes, size) : run<false, kMaxWalks>(bytes, size);
+        } else if (walks == 2) {
+            allDense ? run<true, 2>(bytes, size) : run<false, 2>(bytes, size);
         } else {
-            run<false>(bytes, text.size());
+            allDense ? run<true, 1>(bytes, size) : run<false, 1>(bytes, size);
         }
     }
     return remaining_ == 0 && (textNonEmpty_ || !hasEmptyKeyword_);
@@ -190,69 +227,108 @@ bool KeywordSet::found(size_t index) const {
     return foundStamp_[pattern] == generation_;
 }
 
-template <bool kAllDense>
+// Each step waits for the table load of the one before, so a long text is read as
+// several parts side by side, whose loads overlap. Every part but the first starts early
+// by the longest keyword less one byte, from the root, so it sees every match that ends
+// in it; what it finds before its part begins belongs to the part before.
+template <bool kAllDense, size_t kWalks>
 void KeywordSet::run(const unsigned char* text, size_t size) {
     const uint32_t* dense = dense_.data();
     const uint8_t* classOf = classOf_.data();
-    const size_t mask = insideMask_;
-    // One step of the automaton at `pos`; reports matches that end at `firstEnd` or later.
-    auto step = [&](Cursor& cursor, size_t pos, size_t firstEnd) {
-        const unsigned char byte = text[pos];
-        cursor.inside[pos & mask] = cursor.second;
-        cursor.second = static_cast<uint8_t>((cursor.second ^ 1) & (byte >> 7));
-        const uint8_t byteClass = classOf[byte];
+    const size_t part = size / kWalks;
+    size_t begin[kWalks];
+    size_t firstEnd[kWalks];
+    size_t reached[kWalks];
+    text::CharacterBoundaries boundaries(text);
+    for (size_t w = 0; w < kWalks; ++w) {
+        begin[w] = w == 0 ? 0 : w * part - (longest_ - 1);
+        firstEnd[w] = w * part;
+        reached[w] = 0;
+        walks_[w].inside = inside_.data() + w * (insideMask_ + 1);
+        walks_[w].filled = begin[w];
+        walks_[w].second = w == 0 || boundaries.begins(begin[w]) ? uint8_t{0} : uint8_t{1};
+    }
+    // One step of walk `w` over the byte at `at`; true when every keyword has been found.
+    // Codes are held as size_t so they index the table as they are.
+    auto step = [&](size_t& code, const unsigned char* at, size_t w) {
+        const uint8_t byteClass = classOf[*at];
         uint32_t next;
-        if (kAllDense || (cursor.code & kSparse) == 0) {
-            next = dense[cursor.code + byteClass];
+        if (kAllDense || (code & kSparse) == 0) {
+            next = dense[code + byteClass];
         } else {
-            next = sparseStep(cursor.code & kStateBits, byteClass);
+            next = sparseStep(static_cast<uint32_t>(code) & kStateBits, byteClass);
         }
         if ((next & kOutput) != 0) {
             next &= ~kOutput;
-            cursor.code = next;
-            return pos >= firstEnd && report(next, pos, cursor.inside, text, size);
+            code = next;
+            const auto pos = static_cast<size_t>(at - text);
+            return pos >= firstEnd[w] && report(next, pos, walks_[w], text, size);
         }
-        cursor.code = next;
+        code = next;
         return false;
     };
-    Cursor first{0, 0, inside_.data()};
-    // Each step waits for the table load of the one before, so a long text is read as
-    // two halves side by side, whose loads overlap. The second half starts early by the
-    // longest keyword less one byte, from the root, so it sees every match that ends in
-    // it; what it finds before its half begins belongs to the first.
-    if (size < splitBytes_ || size / 4 < longest_) {
-        for (size_t pos = 0; pos < size; ++pos) {
-            if (step(first, pos, 0)) return;
+    // The walks' states stay in registers only when each is named by a constant.
+    const bool done = [&]<size_t... W>(std::index_sequence<W...>) {
+        size_t codes[] = {reached[W]...};
+        const unsigned char* at[] = {text + begin[W]...};
+        for (size_t offset = 0; offset < part; ++offset) {
+            if ((step(codes[W], at[W] + offset, W) || ...)) return true;
         }
-        return;
+        ((reached[W] = codes[W]), ...);
+        return false;
     }
-    const size_t half = size / 2;
-    const size_t secondStart = half - (longest_ - 1);
-    text::CharacterBoundaries boundaries(text);
-    Cursor second{0, boundaries.begins(secondStart) ? uint8_t{0} : uint8_t{1},
-                  insideSecond_.data()};
-    for (size_t pos = 0; pos < half; ++pos) {
-        if (step(first, pos, 0) || step(second, secondStart + pos, half)) return;
-    }
-    for (size_t pos = secondStart + half; pos < size; ++pos) {
-        if (step(second, pos, half)) return;
+    (std::make_index_sequence<kWalks>());
+    if (done) return;
+    for (size_t w = 1; w < kWalks; ++w) {
+        const size_t end = w + 1 == kWalks ? size : (w + 1) * part;
+        for (size_t pos = begin[w] + part; pos < end; ++pos) {
+            if (step(reached[w], text + pos, w)) return;
+        }
     }
 }
 
+// Brings the walk's flags up to `to`, skipping what the ring cannot hold: a byte below
+// 0x80 always ends a character, and after it the bytes of 0x80 or more pair up.
+void KeywordSet::markCharacters(Walk& walk, const unsigned char* text, size_t to) const {
+    size_t pos = walk.filled;
+    const size_t ring = insideMask_ + 1;
+    if (to - pos > ring) {
+        const size_t target = to - ring;
+        size_t start = target;
+        while (start > pos && text[start - 1] >= 0x80) --start;
+        walk.second =
+            static_cast<uint8_t>((start == pos ? target - pos + walk.second : target - start) & 1);
+        pos = target;
+    }
+    for (; pos < to; ++pos) {
+        walk.inside[pos & insideMask_] = walk.second;
+        walk.second = static_cast<uint8_t>((walk.second ^ 1) & (text[pos] >> 7));
+    }
+    walk.filled = to;
+}
+
 // Every keyword ending at `end` in the reached state, each checked for where it begins.
-bool KeywordSet::report(uint32_t code, size_t end, const uint8_t* inside, const unsigned char* text,
+bool KeywordSet::report(uint32_t code, size_t end, Walk& walk, const unsigned char* text,
                         size_t size) {
     const uint32_t state = stateOf(code);
+    bool stale = true;
     for (uint32_t at = patternAt_[state] != kNone ? state : dictLink_[state]; at != kNone;
          at = dictLink_[at]) {
         const uint32_t pattern = patternAt_[at];
         if (foundStamp_[pattern] == generation_) continue;
+        stale = false;
         const size_t start = end + 1 - patternLength_[pattern];
-        if (inside[start & insideMask_] != 0) continue;
+        if (walk.filled <= end) markCharacters(walk, text, end + 1);
+        if (walk.inside[start & insideMask_] != 0) continue;
         // A lone lead byte at the very end is not a character, so nothing starts there.
         if (start + 1 == size && text::isLeadByte(text[start])) continue;
         foundStamp_[pattern] = generation_;
         if (--remaining_ == 0) return true;
+    }
+    if (stale && (code & kSparse) == 0 && ++staleReports_ >= staleLimit_) {
+        markOutputs(true);
+        outputsNarrowed_ = true;
+        staleReports_ = 0;
     }
     return false;
 }

@@ -95,7 +95,7 @@ TEST(MatchAny, ThousandKeywordsOneAtTheLastByte) {
     std::string keywordText;
     for (int i = 0; i < 999; ++i) keywordText += "kw" + std::to_string(i) + "|";
     std::string page;
-    // Over 64 KiB, so the page is read as two halves; the find is in the second.
+    // Over 64 KiB, so the page is read in parts; the find is in the last.
     for (int i = 0; i < 6000; ++i) page += "kw kW\xB0\xA1 ";
     EXPECT_EQ(match(page + "!", keywordText + "!", kModeAny), (Finds{any("!")}));
     EXPECT_EQ(match(page + "!", keywordText + "!", kModeAll), Finds{});
@@ -103,6 +103,20 @@ TEST(MatchAny, ThousandKeywordsOneAtTheLastByte) {
     // The same place holding a lone lead byte: not a character, so no find.
     EXPECT_EQ(match(page + "\xC4", keywordText + "\xC4", kModeAny), Finds{});
     EXPECT_EQ(match(page + "\xC4\xE3", keywordText + "\xC4", kModeAny), (Finds{any("\xC4")}));
+    // Such a page is read in eight parts side by side, each started a keyword's length
+    // early: a keyword across the start of the second part is found.
+    std::string plain(66000, '.');
+    plain.replace(66000 / 8 - 3, 7, "needle!");
+    EXPECT_EQ(match(plain, keywordText + "needle!", kModeAny), (Finds{any("needle!")}));
+    // Double-byte characters only: where each starts follows from the part's start alone,
+    // and every other part starts at an odd place. A1 B0 is there only across two
+    // characters, far into each part, then once as a character of its own at the end.
+    std::string wide;
+    for (int i = 0; i < 33005; ++i) wide += "\xC4\xE3";
+    for (size_t at = 2000; at < wide.size(); at += 4000) wide.replace(at, 4, "\xB0\xA1\xB0\xA1");
+    EXPECT_EQ(match(wide, keywordText + "\xA1\xB0", kModeAny), Finds{});
+    EXPECT_EQ(match(wide + "\xA1\xB0", keywordText + "\xA1\xB0", kModeAny),
+              (Finds{any("\xA1\xB0")}));
 }
 
 TEST(MatchAll, OneFindWithTheWholeKeywordText) {
@@ -118,6 +132,14 @@ TEST(MatchAll, OneFindWithTheWholeKeywordText) {
               (Finds{all(repeated("a|b||c|d|D", 3))}));
     // An empty list misses nothing.
     EXPECT_EQ(MatchPage("x", {}, "", kModeAll), (Finds{all("")}));
+    // Thousands of stops at keywords already found, before the last two turn up: the
+    // states of found keywords stop being marked, those of the others stay marked.
+    std::string many;
+    for (int i = 0; i < 999; ++i) many += "kw" + std::to_string(i) + "|";
+    std::string page = repeated("kw0 kw1 kw", 3000) + "\r\n";
+    for (int i = 2; i < 999; ++i) page += "kw" + std::to_string(i) + " ";
+    EXPECT_EQ(match(page + "!", many + "!", kModeAll), (Finds{all(many + "!")}));
+    EXPECT_EQ(match(page, many + "!", kModeAll), Finds{});
 }
 
 TEST(MatchSameLine, OnlyCrLfEndsALine) {
@@ -132,6 +154,14 @@ TEST(MatchSameLine, OnlyCrLfEndsALine) {
               (Finds{sameLine(repeated("x|y|z|w|a", 4)), sameLine(repeated("x|y|z|w|a", 4))}));
     EXPECT_EQ(match("x y\r\n\r\ny\r\nYX", repeated("x||y|X|y", 4), kModeSameLine),
               (Finds{sameLine(repeated("x||y|X|y", 4)), sameLine(repeated("x||y|X|y", 4))}));
+    // The states of keywords found on a long line stop being marked, and are marked again
+    // for the next line.
+    std::string many;
+    for (int i = 0; i < 999; ++i) many += "kw" + std::to_string(i) + "|";
+    std::string line = "!";
+    for (int i = 1; i < 999; ++i) line += " kw" + std::to_string(i);
+    const std::string page = line + repeated(" kw1", 3000) + "\r\nkw0 " + line;
+    EXPECT_EQ(match(page, many + "!", kModeSameLine), (Finds{sameLine(many + "!")}));
     // The keyword of one line and the start of the next do not make a match.
     EXPECT_EQ(match("x ab\r\ncd y", "abcd|" + repeated("x|y|ab|cd", 4), kModeSameLine), Finds{});
 }
