@@ -30,7 +30,9 @@ class TempDir {
 };
 
 // Runs `LC_ALL=C grep -F -i -c -f patterns page` once, to its exit. Throws unless grep
-// ran and counted no matching line, as the keywords are absent.
-void RunGrep(const std::filesystem::path& patterns, const std::filesystem::path& page);
+// ran and counted no matching line, as the keywords are absent, or, with `mayMatch`,
+// unless it ran.
+void RunGrep(const std::filesystem::path& patterns, const std::filesystem::path& page,
+             bool mayMatch = false);
 
 }  // namespace pagorin::bench

@@ -119,6 +119,28 @@ monitor::KeywordList MakeKeywords(size_t count, uint64_t seed) {
     return keywords;
 }
 
+monitor::KeywordList PresentKeywords(std::string_view page, size_t count, uint64_t seed) {
+    Random random(seed);
+    monitor::KeywordList keywords;
+    std::set<std::string> seen;
+    while (keywords.size() < count) {
+        // A byte below 0x80 ends a character, so one begins right after it.
+        size_t pos = random.below(page.size());
+        while (pos < page.size() && static_cast<unsigned char>(page[pos]) >= 0x80) ++pos;
+        std::string keyword;
+        for (size_t chars = random.between(1, kMaxChars); chars > 0; --chars) {
+            if (++pos >= page.size()) break;
+            const size_t length = static_cast<unsigned char>(page[pos]) >= 0x80 ? 2 : 1;
+            if (pos + length > page.size()) break;
+            keyword.append(page.substr(pos, length));
+            pos += length - 1;
+        }
+        if (keyword.empty() || keyword.find_first_of("|\r\n") != std::string::npos) continue;
+        if (seen.insert(keyword).second) keywords.push_back(keyword);
+    }
+    return keywords;
+}
+
 std::string JoinKeywords(const monitor::KeywordList& keywords) {
     std::string text;
     for (const std::string& keyword : keywords) {

@@ -16,6 +16,10 @@ namespace pagorin::bench {
 // holding one piece the page never contains (and never as its first character).
 monitor::KeywordList MakeKeywords(size_t count, uint64_t seed);
 
+// `count` different keywords of 1 to 8 characters cut from `page` where characters
+// begin, so each is surely in it; none holds "|", CR or LF.
+monitor::KeywordList PresentKeywords(std::string_view page, size_t count, uint64_t seed);
+
 // The keyword text an entry would hold: the keywords joined with "|".
 std::string JoinKeywords(const monitor::KeywordList& keywords);
 

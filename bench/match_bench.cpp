@@ -1,7 +1,11 @@
 // How fast the keyword search goes over a large page in its worst case (every keyword
 // absent), against memchr (the memory's own speed) and GNU grep on the same work, and
-// whether the time grows in step with the page. A measurement: it prints a table and
-// exits 0 unless something is broken, such as a keyword that should be absent found.
+// whether the time grows in step with the page. With every keyword absent the modes
+// "all" and "same line" stop at the first search that misses, so the rows marked "*"
+// give them their own worst case: every keyword present but the last for "all"; the
+// last keyword, a common character, on most lines and the others absent for "same
+// line". A measurement: it prints a table and exits 0 unless something is broken, such
+// as a find where a keyword is absent.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +23,7 @@
 #include "text/fixed_texts.h"
 #include "text/gbk_text.h"
 #include "timing.h"
+#include "vocabulary.h"
 
 namespace pagorin::bench {
 namespace {
@@ -29,6 +34,7 @@ constexpr size_t kSmallPage = 32 * kMiB;
 constexpr uint64_t kPageSeed = 0x50616765ULL;
 constexpr uint64_t kKeywordSeed = 0x4B657973ULL;
 constexpr size_t kSetSizes[] = {1, 10, 100, 1000, 10000};
+constexpr size_t kWorstSetSizes[] = {100, 1000};
 constexpr char kAbsentByte = '#';  // never in the page, so memchr reads all of it
 constexpr double kLinearTarget = 2.0;
 constexpr double kLinearTolerance = 0.15;
@@ -37,6 +43,7 @@ struct KeywordSet {
     monitor::KeywordList keywords;
     std::string text;  // joined with "|", as an entry holds them
     std::filesystem::path patterns;
+    std::string_view worstFor;  // the mode whose worst case the set is, if it is one
 };
 
 // One measured line of the table. `work` returns how many finds it made, which must be
@@ -80,8 +87,9 @@ std::vector<Row> makeRows(const std::vector<KeywordSet>& sets) {
         {"any", text::kModeAny}, {"all", text::kModeAll}, {"same-line", text::kModeSameLine}};
     for (const auto& [modeName, mode] : modes) {
         for (const KeywordSet& set : sets) {
-            std::string name =
-                std::string(modeName) + " " + std::to_string(set.keywords.size()) + " kw";
+            if (!set.worstFor.empty() && set.worstFor != mode) continue;
+            std::string name = std::string(modeName) + (set.worstFor.empty() ? " " : "* ") +
+                               std::to_string(set.keywords.size()) + " kw";
             rows.push_back(
                 {name, &set, [&set, mode = mode](std::string_view page) {
                      return monitor::MatchPage(page, set.keywords, set.text, mode).size();
@@ -112,6 +120,7 @@ void describe(std::string_view page, const std::vector<KeywordSet>& sets) {
     // smaller one for the larger sets, whose count takes a pass per keyword.
     std::printf("keywords all absent; first/last-byte candidates per MiB, per keyword:");
     for (const KeywordSet& set : sets) {
+        if (!set.worstFor.empty()) continue;
         const size_t sampleSize = 4 * kMiB / std::max<size_t>(1, set.keywords.size() / 100);
         std::printf(" %zu kw %.0f;", set.keywords.size(),
                     CandidatesPerMiB(page.substr(0, sampleSize), set.keywords));
@@ -166,7 +175,8 @@ void printTable(const std::vector<Row>& rows, const std::vector<double>& grepSec
         " and %.0f s.\nours/grep, ours/memchr: speed ratios, above 1 is faster. 64/32: time on"
         " %zu MiB over time on %zu MiB,\nboth the fastest, taken in turn; target %.1f"
         " +/- %.0f%%.\ngrep: LC_ALL=C grep -F -i -c -f <keywords> <page>, same page and"
-        " keywords.\n",
+        " keywords.\nall, same-line: end at the first keyword found missing. all*: every keyword"
+        " present but the last;\nsame-line*: the last on most lines, the others absent.\n",
         kLargePage / kMiB, kMinRuns, kMinTotalSeconds, kLargePage / kMiB, kSmallPage / kMiB,
         kLinearTarget, kLinearTolerance * 100);
     std::printf("rows flagged: %d\n", flagged);
@@ -180,17 +190,28 @@ int run() {
     std::filesystem::path largeFile = directory.write("page64.txt", largePage);
 
     std::vector<KeywordSet> sets;
-    for (size_t size : kSetSizes) {
+    auto addSet = [&](monitor::KeywordList keywords, std::string_view worstFor) {
         KeywordSet set;
-        set.keywords = MakeKeywords(size, kKeywordSeed);
+        set.keywords = std::move(keywords);
         set.text = JoinKeywords(set.keywords);
+        set.worstFor = worstFor;
         // The program always reads an entry's keywords back through SplitKeywords.
         if (monitor::SplitKeywords(set.text) != set.keywords) {
             throw std::runtime_error("a keyword set does not split back into its keywords");
         }
-        set.patterns =
-            directory.writePatterns("keywords" + std::to_string(size) + ".txt", set.keywords);
+        set.patterns = directory.writePatterns("keywords" + std::to_string(sets.size()) + ".txt",
+                                               set.keywords);
         sets.push_back(std::move(set));
+    };
+    for (size_t size : kSetSizes) addSet(MakeKeywords(size, kKeywordSeed), {});
+    for (size_t size : kWorstSetSizes) {
+        // Cut from the smaller page, which the larger one begins with, so both hold them.
+        monitor::KeywordList present = PresentKeywords(smallPage, size - 1, kKeywordSeed);
+        present.push_back(MakeKeywords(1, kKeywordSeed).front());
+        addSet(std::move(present), text::kModeAll);
+        monitor::KeywordList onLines = MakeKeywords(size - 1, kKeywordSeed);
+        onLines.push_back(TheVocabulary().hanzi.front());
+        addSet(std::move(onLines), text::kModeSameLine);
     }
 
     describe(largePage, sets);
@@ -201,7 +222,8 @@ int run() {
     std::vector<double> grepSeconds;
     for (const KeywordSet& set : sets) {
         std::fprintf(stderr, "timing grep with %zu keyword(s)...\n", set.keywords.size());
-        grepSeconds.push_back(BestSeconds([&] { RunGrep(set.patterns, largeFile); }));
+        grepSeconds.push_back(
+            BestSeconds([&] { RunGrep(set.patterns, largeFile, !set.worstFor.empty()); }));
     }
 
     std::vector<Row> rows = makeRows(sets);
