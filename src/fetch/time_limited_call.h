@@ -1,6 +1,7 @@
 // Blocking calls that cannot be interrupted (a request inside WinInet or the automation
 // HTTP object, which wait on a silent server for ever), run one at a time on a thread of
-// their own, so that their caller waits only up to a limit or a stop.
+// their own, so that their caller waits only up to a limit or a stop. The thread ends
+// when it has been idle a while and the next call starts another.
 #pragma once
 
 #include <chrono>
@@ -21,11 +22,17 @@ struct CallThreadSetup {
     std::function<void()> leave;
 };
 
+// How long the call thread waits for the next call before it ends. A worker that waits
+// minutes between pages should not keep a thread (and what its setup holds) meanwhile;
+// back-to-back calls keep using the one thread.
+inline constexpr std::chrono::milliseconds kCallThreadIdleLife{10000};
+
 template <typename Result>
 class TimeLimitedCall {
   public:
-    explicit TimeLimitedCall(std::chrono::milliseconds limit, CallThreadSetup setup = {})
-        : limit_(limit), setup_(std::move(setup)) {}
+    explicit TimeLimitedCall(std::chrono::milliseconds limit, CallThreadSetup setup = {},
+                             std::chrono::milliseconds idleLife = kCallThreadIdleLife)
+        : limit_(limit), setup_(std::move(setup)), idleLife_(idleLife) {}
     // The call thread ends by itself once it is idle, after any call left behind.
     ~TimeLimitedCall() {
         if (!shared_) return;
@@ -42,9 +49,10 @@ class TimeLimitedCall {
     // within its own limit: it is not made when the thread is still busy by then.
     std::optional<Result> run(std::function<Result()> call, const std::function<bool()>& givenUp) {
         const auto deadline = std::chrono::steady_clock::now() + limit_;
-        if (!shared_ && !startThread()) return std::nullopt;
+        if (!shared_) shared_ = std::make_shared<Shared>();
         std::unique_lock lock(shared_->mutex);
         if (!waitUntilIdle(lock, deadline, givenUp)) return std::nullopt;
+        if (!shared_->threadRunning && !startThread()) return std::nullopt;
         shared_->call = std::move(call);
         shared_->result.reset();
         shared_->busy = true;
@@ -61,31 +69,37 @@ class TimeLimitedCall {
         std::optional<Result> result;
         bool busy = false;
         bool quit = false;
+        bool threadRunning = false;  // a busy call always has its thread
     };
 
+    // Called with the mutex held: the new thread takes its first call once it is let go.
     bool startThread() {
-        auto shared = std::make_shared<Shared>();
-        const bool started = platform::StartBackgroundThread([shared, setup = setup_] {
-            const bool ready = !setup.enter || setup.enter();
-            std::unique_lock lock(shared->mutex);
-            for (;;) {
-                shared->changed.wait(lock, [&] { return shared->call || shared->quit; });
-                if (!shared->call) break;
-                std::function<Result()> call = std::move(shared->call);
-                shared->call = nullptr;
+        shared_->threadRunning = platform::StartBackgroundThread(
+            [shared = shared_, setup = setup_, idleLife = idleLife_] {
+                const bool ready = !setup.enter || setup.enter();
+                std::unique_lock lock(shared->mutex);
+                for (;;) {
+                    // A call handed over as the wait runs out is still seen here and made.
+                    if (!shared->changed.wait_for(lock, idleLife,
+                                                  [&] { return shared->call || shared->quit; })) {
+                        break;
+                    }
+                    if (!shared->call) break;
+                    std::function<Result()> call = std::move(shared->call);
+                    shared->call = nullptr;
+                    lock.unlock();
+                    std::optional<Result> result;
+                    if (ready) result = call();
+                    lock.lock();
+                    shared->result = std::move(result);
+                    shared->busy = false;
+                    shared->changed.notify_all();
+                }
+                shared->threadRunning = false;
                 lock.unlock();
-                std::optional<Result> result;
-                if (ready) result = call();
-                lock.lock();
-                shared->result = std::move(result);
-                shared->busy = false;
-                shared->changed.notify_all();
-            }
-            lock.unlock();
-            if (ready && setup.leave) setup.leave();
-        });
-        if (started) shared_ = std::move(shared);
-        return started;
+                if (ready && setup.leave) setup.leave();
+            });
+        return shared_->threadRunning;
     }
 
     bool waitUntilIdle(std::unique_lock<std::mutex>& lock,
@@ -99,6 +113,7 @@ class TimeLimitedCall {
 
     std::chrono::milliseconds limit_;
     CallThreadSetup setup_;
+    std::chrono::milliseconds idleLife_;
     std::shared_ptr<Shared> shared_;
 };
 

@@ -93,5 +93,48 @@ TEST(TimeLimitedCall, StopEndsTheWaitAtOnce) {
     blocking->release();
 }
 
+TEST(TimeLimitedCall, IdleThreadEndsAndTheNextCallStartsAnother) {
+    struct Setup {
+        std::mutex mutex;
+        std::condition_variable changed;
+        int enters = 0;
+        int leaves = 0;
+    };
+    auto setup = std::make_shared<Setup>();
+    const CallThreadSetup counting{
+        [setup] {
+            std::lock_guard lock(setup->mutex);
+            ++setup->enters;
+            return true;
+        },
+        [setup] {
+            std::lock_guard lock(setup->mutex);
+            ++setup->leaves;
+            setup->changed.notify_all();
+        },
+    };
+    {
+        TimeLimitedCall<Text> limited(60s, counting, 20ms);
+        EXPECT_EQ(limited.run([] { return Text("first"); }, kNeverStopped), "first");
+        {
+            std::unique_lock lock(setup->mutex);
+            ASSERT_TRUE(setup->changed.wait_for(lock, 60s, [&] { return setup->leaves == 1; }));
+        }
+        EXPECT_EQ(limited.run([] { return Text("second"); }, kNeverStopped), "second");
+        std::lock_guard lock(setup->mutex);
+        EXPECT_EQ(setup->enters, 2);
+    }
+
+    // Calls handed over just as the thread gives up waiting are still made: with an idle
+    // life of a millisecond, many land on that edge.
+    TimeLimitedCall<Text> edge(2s, {}, 1ms);
+    int made = 0;
+    for (int call = 0; call < 300; ++call) {
+        std::this_thread::sleep_for(std::chrono::microseconds(900 + call % 5 * 50));
+        if (edge.run([] { return Text("made"); }, kNeverStopped) == "made") ++made;
+    }
+    EXPECT_EQ(made, 300);
+}
+
 }  // namespace
 }  // namespace pagorin::fetch
