@@ -7,8 +7,11 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,18 +23,11 @@
 
 namespace {
 
-template <typename Work>
-double bestMilliseconds(int runs, Work&& work) {
-    double best = 1e300;
-    for (int run = 0; run < runs; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const double ms =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count();
-        best = ms < best ? ms : best;
-    }
-    return best;
+double milliseconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
 // The automation object's GET exactly as the program makes it, with nothing around it:
@@ -136,32 +132,36 @@ int main(int argc, char** argv) {
         },
         [](std::string_view utf8) { return platform::Utf8ToGbk(utf8); },
     };
-    size_t fetchedSize = 0;
-    size_t clientSize = 0;
-    const double pageFetch = bestMilliseconds(
-        10, [&] { fetchedSize = fetch::FetchPageText(address, http, services).size(); });
-    const double client = bestMilliseconds(10, [&] {
-        clientSize = fetch::HttpGetText(platform::SystemInternetApi(), address).size();
-    });
-    // The floor, on this thread in its own apartment, after ours so neither warms the other.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for the bare object's GET
     const std::wstring wideAddress(address.begin(), address.end());
-    size_t bareObjectSize = 0;
-    size_t bareWinInetSize = 0;
-    const double bareObject =
-        bestMilliseconds(10, [&] { bareObjectSize = bareAutomationGet(wideAddress); });
-    const double bareWinInet = bestMilliseconds(10, [&] {
-        bareWinInetSize =
-            bareWinInetGet(address, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE);
-    });
     // The client's own request flags ask for the body in a cache file, which the platform
     // writes as it reads: the same loop with those flags is the floor of that cost.
-    size_t bareCachedSize = 0;
-    const double bareCached = bestMilliseconds(10, [&] {
-        bareCachedSize = bareWinInetGet(address, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NEED_FILE |
-                                                     INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS);
-    });
+    const DWORD clientFlags =
+        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NEED_FILE | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
+    size_t fetchedSize = 0, clientSize = 0, bareObjectSize = 0, bareWinInetSize = 0,
+           bareCachedSize = 0;
+    const std::function<void()> works[] = {
+        [&] { fetchedSize = fetch::FetchPageText(address, http, services).size(); },
+        [&] { clientSize = fetch::HttpGetText(platform::SystemInternetApi(), address).size(); },
+        [&] { bareObjectSize = bareAutomationGet(wideAddress); },
+        [&] {
+            bareWinInetSize =
+                bareWinInetGet(address, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE);
+        },
+        [&] { bareCachedSize = bareWinInetGet(address, clientFlags); },
+    };
+    // Round by round, each GET once, so a drift in the machine or in the platform's cache
+    // over the run weighs on every row alike.
+    double best[std::size(works)];
+    std::fill(std::begin(best), std::end(best), 1e300);
+    for (int round = 0; round < 10; ++round) {
+        for (size_t work = 0; work < std::size(works); ++work) {
+            best[work] = std::min(best[work], milliseconds(works[work]));
+        }
+    }
     CoUninitialize();
+    const double pageFetch = best[0], client = best[1], bareObject = best[2], bareWinInet = best[3],
+                 bareCached = best[4];
     for (size_t size : {fetchedSize, clientSize, bareObjectSize, bareWinInetSize, bareCachedSize}) {
         if (size != expected) {
             std::fprintf(stderr, "fetched %zu bytes, expected %zu\n", size, expected);

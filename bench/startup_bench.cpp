@@ -3,7 +3,7 @@
 // Prints "startup PROGRAM_MS BASELINE_MS", then "idle-start" and, a minute later,
 // "idle-end": the caller samples both processes' CPU time at those two lines, as the
 // system's own accounting of another process is not to be trusted under every Wine. Then
-// "memory PROGRAM_MB BASELINE_MB", taken just before the minute.
+// "memory PROGRAM_MB BASELINE_MB", taken at the end of the minute.
 // Usage: startup_bench PAGORIN_EXE BASELINE_EXE
 #include <windows.h>
 
@@ -121,7 +121,9 @@ int wmain(int argc, wchar_t** argv) {
     if (base.window == nullptr || real.window == nullptr) return 1;
     PostMessageW(real.window, WM_COMMAND, ui::kIdImport, 0);
     PostMessageW(real.window, WM_COMMAND, ui::kIdStart, 0);
-    Sleep(25000);  // past the last worker's 20 s start delay: all three wait
+    // Past the last worker's 20 s start delay and the 10 s its request thread lingers:
+    // all three wait, with nothing else running.
+    Sleep(40000);
     // Three rows and no message box, or the figures below would be of a refusal.
     const HWND list = FindWindowExW(real.window, nullptr, L"SysListView32", nullptr);
     const bool refused =
@@ -135,13 +137,13 @@ int wmain(int argc, wchar_t** argv) {
         DeleteFileW(itemFile.c_str());
         return 1;
     }
-    const double programMemory = workingSetMegabytes(real.process.hProcess);
-    const double baselineMemory = workingSetMegabytes(base.process.hProcess);
     std::printf("idle-start\n");
     std::fflush(stdout);
     Sleep(60000);
     std::printf("idle-end\n");
     std::fflush(stdout);
+    const double programMemory = workingSetMegabytes(real.process.hProcess);
+    const double baselineMemory = workingSetMegabytes(base.process.hProcess);
     end(real);
     end(base);
     std::printf("memory %.1f %.1f\n", programMemory, baselineMemory);
