@@ -11,8 +11,8 @@ constexpr std::string_view kCharsetUtf8 = "charset=utf-8";
 }  // namespace
 
 Text FetchPageText(std::string_view address, HttpObject& http, const PageFetchServices& services) {
-    const std::optional<HttpObjectResponse> response = http.get(address);
-    Text page = response ? text::TextFromBytes(response->body) : Text();
+    std::optional<HttpObjectResponse> response = http.get(address);
+    Text page = response ? text::TextFromBytes(std::move(response->body)) : Text();
     auto refetch = [&] { return services.utf8ToGbk(services.httpGetText(address)); };
     if ((response && ContentTypeDeclaresUtf8(response->contentType)) || DeclaresUtf8(page)) {
         page = refetch();

@@ -3,6 +3,8 @@
 // converts code pages: that happens only at the window and file-name boundary.
 #pragma once
 
+#include <algorithm>
+#include <concepts>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -25,6 +27,12 @@ inline unsigned char foldAscii(unsigned char byte) {
 
 // Bytes up to, not including, the first zero byte (all of them when there is none).
 Text TextFromBytes(std::string_view bytes);
+// The same, cut in place when handed over: a large body is not copied.
+template <typename Bytes>
+requires std::same_as<Bytes, std::string> Text TextFromBytes(Bytes&& bytes) {
+    bytes.resize(std::min(bytes.size(), bytes.find('\0')));
+    return std::move(bytes);
+}
 
 // 1-based byte position of the first occurrence of `keyword` in `text`, or -1.
 // ASCII letters match regardless of case, byte by byte; a match only begins where

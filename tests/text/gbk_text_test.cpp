@@ -15,6 +15,10 @@ TEST(TextFromBytes, StopsAtTheFirstZeroByte) {
     EXPECT_EQ(TextFromBytes(std::string_view("\0ab", 3)), "");
     EXPECT_EQ(TextFromBytes("\xB0\xA1x"), "\xB0\xA1x");
     EXPECT_EQ(TextFromBytes(""), "");
+    // Handed over, the bytes are cut in place.
+    EXPECT_EQ(TextFromBytes(std::string("ab\0cd\0", 6)), "ab");
+    EXPECT_EQ(TextFromBytes(std::string("\0", 1)), "");
+    EXPECT_EQ(TextFromBytes(std::string("\xB0\xA1x")), "\xB0\xA1x");
 }
 
 TEST(SplitText, EverySeparatorClosesAPiece) {
