@@ -58,17 +58,14 @@ int64_t AppendItemFileRows(std::string_view bytes, ItemList& list) {
     try {
         text::ForEachPiece(fileText, text::kLineBreak, [&rows](std::string_view line) {
             if (line.empty()) return true;
-            MonitorItem& row = rows.emplace_back();
+            // Made apart and moved in whole: memory running out mid-row leaves no half row.
+            MonitorItem row;
             int32_t column = 0;
-            try {
-                text::ForEachPiece(line, text::kFullWidthComma, [&](std::string_view field) {
-                    row.cell(column).assign(field);
-                    return ++column < kColumnCount;  // fields after the eighth are ignored
-                });
-            } catch (const std::bad_alloc&) {
-                rows.pop_back();  // half a row is not imported
-                throw;
-            }
+            text::ForEachPiece(line, text::kFullWidthComma, [&](std::string_view field) {
+                row.cell(column).assign(field);
+                return ++column < kColumnCount;  // fields after the eighth are ignored
+            });
+            rows.push_back(std::move(row));
             return true;
         });
     } catch (const std::bad_alloc&) {
