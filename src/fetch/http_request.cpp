@@ -22,25 +22,6 @@ constexpr std::array<const char*, 8> kMethodNames = {"GET",     "POST",   "HEAD"
                                                      "OPTIONS", "DELETE", "TRACE", "CONNECT"};
 constexpr int64_t kHighestPort = 65535;
 
-// An Internet, connection or request handle, closed once when it goes out of scope.
-// Declared in the order they are opened, they close request, connection, Internet.
-class OwnedHandle {
-  public:
-    OwnedHandle(InternetApi& api, InternetHandle handle) : api_(api), handle_(handle) {}
-    ~OwnedHandle() {
-        if (handle_ != nullptr) api_.closeHandle(handle_);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-
-    InternetHandle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-  private:
-    InternetApi& api_;
-    InternetHandle handle_;
-};
-
 bool containsIgnoringCase(std::string_view text, std::string_view marker) {
     return text::FindText(text, marker) != -1;
 }
@@ -78,23 +59,6 @@ void completeStandardHeaders(Text& headers, const Text& address, bool isPost) {
 
 bool fitsCallCount(size_t size) {
     return size <= std::numeric_limits<uint32_t>::max();
-}
-
-// Chunks until a read reports nothing (a failing read reports nothing too), or until the
-// body reaches its limit.
-Bytes readBody(InternetApi& api, InternetHandle request) {
-    Bytes body;
-    std::vector<char> chunk(kReadChunkSize);
-    while (body.size() < kMaxBodySize) {
-        std::fill(chunk.begin(), chunk.end(), '\0');
-        uint32_t bytesRead = 0;
-        api.readFile(request, chunk.data(), kReadChunkSize, &bytesRead);
-        if (bytesRead == 0) break;
-        const size_t take =
-            std::min({size_t{bytesRead}, size_t{kReadChunkSize}, kMaxBodySize - body.size()});
-        body.append(chunk.data(), take);
-    }
-    return body;
 }
 
 // The raw header block up to its terminating zero; the buffer's spaces when it did not fit.
@@ -151,15 +115,16 @@ Text cookiesSetBy(std::string_view rawHeaders) {
     return cookies;
 }
 
-}  // namespace
-
-Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
-                  OptionalRef<const Text> bodyText, OptionalRef<Text> sendCookies,
-                  OptionalRef<Text> receivedCookies, OptionalRef<const Text> extraHeaders,
-                  OptionalRef<Text> responseHeaders, Given<bool> noRedirect,
-                  OptionalRef<Bytes> bodyBytes, OptionalRef<const Text> proxy,
-                  Given<bool> mergeCookies, Given<bool> completeHeaders,
-                  Given<bool> normalizeHeaderNames, Given<bool> socksProxy) {
+// HttpRequest with the bounds its callers may choose.
+Bytes boundedRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
+                     OptionalRef<const Text> bodyText, OptionalRef<Text> sendCookies,
+                     OptionalRef<Text> receivedCookies, OptionalRef<const Text> extraHeaders,
+                     OptionalRef<Text> responseHeaders, Given<bool> noRedirect,
+                     OptionalRef<Bytes> bodyBytes, OptionalRef<const Text> proxy,
+                     Given<bool> mergeCookies, Given<bool> completeHeaders,
+                     Given<bool> normalizeHeaderNames, Given<bool> socksProxy,
+                     const RequestBounds& bounds) {
+    const auto started = std::chrono::steady_clock::now();
     Text headers = extraHeaders.value();
     if (normalizeHeaderNames.valueOr(true)) headers = NormalizeHeaderNames(headers);
     int methodNumber = method.value();
@@ -173,7 +138,9 @@ Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
     Bytes body;
     {
         const Text proxyAddress = proxy.value();
-        uint32_t accessType = wininet::kOpenTypeDirect;
+        // No proxy given: the one the user set up, so the page is reached as the first
+        // fetch reached it.
+        uint32_t accessType = wininet::kOpenTypePreconfig;
         Text proxyName;
         const char* proxyBypass = nullptr;
         if (!proxyAddress.empty()) {
@@ -213,6 +180,8 @@ Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
         const uint32_t securityFlags = wininet::kIgnoreCertificateProblems;
         api.setOption(request.get(), wininet::kOptionSecurityFlags, &securityFlags,
                       sizeof securityFlags);
+        // The connection itself is made when the request is sent.
+        SetTimeouts(api, request.get(), bounds.timeLimit);
 
         if (completeHeaders.valueOr(true)) {
             completeStandardHeaders(headers, targetUrl, methodNumber == kMethodPost);
@@ -237,7 +206,7 @@ Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
                             static_cast<uint32_t>(payload.size()));
         }
 
-        body = readBody(api, request.get());
+        body = ReadResponseBody(api, request.get(), bounds, started);
         rawHeaders = queryRawHeaders(api, request.get());
     }
 
@@ -250,8 +219,23 @@ Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
     return body;
 }
 
-Text HttpGetText(InternetApi& api, const Text& address) {
-    return text::TextFromBytes(HttpRequest(api, address));
+}  // namespace
+
+Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
+                  OptionalRef<const Text> bodyText, OptionalRef<Text> sendCookies,
+                  OptionalRef<Text> receivedCookies, OptionalRef<const Text> extraHeaders,
+                  OptionalRef<Text> responseHeaders, Given<bool> noRedirect,
+                  OptionalRef<Bytes> bodyBytes, OptionalRef<const Text> proxy,
+                  Given<bool> mergeCookies, Given<bool> completeHeaders,
+                  Given<bool> normalizeHeaderNames, Given<bool> socksProxy) {
+    return boundedRequest(api, targetUrl, method, bodyText, sendCookies, receivedCookies,
+                          extraHeaders, responseHeaders, noRedirect, bodyBytes, proxy, mergeCookies,
+                          completeHeaders, normalizeHeaderNames, socksProxy, {});
+}
+
+Text HttpGetText(InternetApi& api, const Text& address, const RequestBounds& bounds) {
+    return text::TextFromBytes(
+        boundedRequest(api, address, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, bounds));
 }
 
 }  // namespace pagorin::fetch

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "fetch/internet_api.h"
+#include "fetch/internet_request.h"
 #include "text/gbk_text.h"
 
 namespace pagorin::fetch {
 
 using text::Text;
-using Bytes = std::string;
 
 // An optional parameter passed by value that remembers whether the caller gave it:
 // `{}` is "not given", and a parameter not given reads as zero, false or empty.
@@ -60,17 +60,13 @@ inline constexpr int kMethodConnect = 7;
 inline constexpr const char* kDefaultUserAgent =
     "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 inline constexpr const char* kHttpVersion = "HTTP/1.1";
-// The body is read this much at a time: large enough that a page of megabytes takes a
-// few dozen reads, not thousands.
-inline constexpr uint32_t kReadChunkSize = 64 * 1024;
 inline constexpr uint32_t kResponseHeaderBufferSize = 5000;
-// A body that never ends must not take all memory: reading stops here.
-inline constexpr size_t kMaxBodySize = size_t{64} << 20;
 
 // Sends one request to `targetUrl` (with or without "http://" or "https://") and returns
 // the response body; empty when the request could not be made. Parameters not given:
-// method GET, no body, no cookies, no extra headers, redirects followed, direct
-// connection, and `mergeCookies`, `completeHeaders` and `normalizeHeaderNames` true.
+// method GET, no body, no cookies, no extra headers, redirects followed, the user's own
+// connection settings (proxy and automatic configuration), and `mergeCookies`, `completeHeaders`
+// and `normalizeHeaderNames` true.
 //   bodyText / bodyBytes: the request body; bytes win. For a method other than GET an
 //     empty `bodyBytes` variable receives the bytes of `bodyText`. GET sends no body.
 //   sendCookies: "a=1; b=2" or a "Cookie: ..." line. Giving it at all, even empty, keeps
@@ -80,11 +76,13 @@ inline constexpr size_t kMaxBodySize = size_t{64} << 20;
 //     `sendCookies` when that was given and `mergeCookies` holds.
 //   extraHeaders: header lines separated by CR LF; a "User-Agent:" line sets the agent.
 //   responseHeaders: the raw response headers; 5000 spaces when they did not fit.
-//   proxy: "host:port"; empty means a direct connection. `socksProxy` marks it SOCKS.
+//   proxy: "host:port"; empty means the proxy the user set up, if any. `socksProxy`
+//     marks it SOCKS.
 //   completeHeaders: add Accept, Referer, Accept-Language (and Content-Type for POST)
 //     where `extraHeaders` lacks them.
 //   normalizeHeaderNames: write the names in `extraHeaders` with capital initials.
-// The outputs are left untouched when the request fails before it is sent.
+// The outputs are left untouched when the request fails before it is sent. The request
+// keeps to the default `RequestBounds`: it ends by itself however the server behaves.
 Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method = {},
                   OptionalRef<const Text> bodyText = {}, OptionalRef<Text> sendCookies = {},
                   OptionalRef<Text> receivedCookies = {}, OptionalRef<const Text> extraHeaders = {},
@@ -93,7 +91,8 @@ Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method = {
                   Given<bool> mergeCookies = {}, Given<bool> completeHeaders = {},
                   Given<bool> normalizeHeaderNames = {}, Given<bool> socksProxy = {});
 
-// GET `address` with nothing else given; the body up to its first zero byte.
-Text HttpGetText(InternetApi& api, const Text& address);
+// GET `address` with nothing else given; the body up to its first zero byte. `bounds`
+// sets its time limits and lets its caller give it up.
+Text HttpGetText(InternetApi& api, const Text& address, const RequestBounds& bounds = {});
 
 }  // namespace pagorin::fetch

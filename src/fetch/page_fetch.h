@@ -7,40 +7,29 @@
 #include <string>
 #include <string_view>
 
+#include "fetch/page_request.h"
 #include "text/gbk_text.h"
 
 namespace pagorin::fetch {
 
 using text::Text;
 
-// One answer of the platform's automation HTTP object.
-struct HttpObjectResponse {
-    std::string body;         // the bytes, whatever the status
-    std::string contentType;  // the "Content-Type" response header; empty when there is none
-};
-
-// The platform's automation HTTP object, one per worker.
-class HttpObject {
-  public:
-    virtual ~HttpObject() = default;
-
-    // A GET of `address` through a new instance of the object, asking for a fresh copy
-    // rather than a cached one. Nothing when the request failed or was given up.
-    virtual std::optional<HttpObjectResponse> get(std::string_view address) = 0;
-};
-
-// What the fetch needs besides the HTTP object: the program's own HTTP client for
-// the UTF-8 refetch, and the UTF-8 to GBK conversion.
+// What the fetch is made of: the first request of the page, the program's own HTTP
+// client for the UTF-8 refetch, and the UTF-8 to GBK conversion.
 struct PageFetchServices {
+    std::function<std::optional<PageResponse>(std::string_view address)> requestPage;
     std::function<Text(std::string_view address)> httpGetText;
     std::function<Text(std::string_view utf8)> utf8ToGbk;
 };
 
-// The page text of `address`: the body up to its first NUL byte. A page that declares
-// itself UTF-8 (in its Content-Type header or on the page) is fetched again through the program's
-// own client and converted, and again while the converted text keeps looking like an undecoded
-// UTF-8 page.
-Text FetchPageText(std::string_view address, HttpObject& http, const PageFetchServices& services);
+// The page text of `address`: the body of the first request up to its first NUL byte.
+// A page is fetched up to four times a cycle. A page that declares itself UTF-8 (in its
+// Content-Type header or in a <meta> element, see below) is fetched again through the
+// program's own client and converted from UTF-8. When the converted text still holds
+// "charset=utf-8", the refetch is taken to have come back undecoded in some way and is
+// made again; and when that text holds "的", the most common Chinese character, once
+// more, so that the text searched is the last conversion.
+Text FetchPageText(std::string_view address, const PageFetchServices& services);
 
 // True when the page declares UTF-8 in a <meta> element (charset="utf-8", 'utf-8' or
 // unquoted, in a charset attribute or inside a content attribute, any letter case,

@@ -1,11 +1,13 @@
-// Blocking calls that cannot be interrupted (a request inside WinInet or the automation
-// HTTP object, which wait on a silent server for ever), run one at a time on a thread of
-// their own, so that their caller waits only up to a limit or a stop. The thread ends
-// when it has been idle a while and the next call starts another.
+// Blocking calls that cannot be interrupted (a request inside the system Internet
+// library, which waits on a silent server up to its time-outs), each run on a thread of
+// its own, so that their caller waits only up to a limit or a stop, and a call given up
+// never delays the next one.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -15,106 +17,117 @@
 
 namespace pagorin::fetch {
 
-// What the call thread does when it starts (false: it could not prepare, and so makes
-// no call) and before it ends; both run on that thread.
-struct CallThreadSetup {
-    std::function<bool()> enter;
-    std::function<void()> leave;
+// Calls running at once in the whole process, given-up ones included. Three workers each
+// have one call and at most one given up and still ending; the rest is room for stops
+// and starts in quick succession, so that calls left behind can never pile up.
+inline constexpr std::size_t kMaxCallThreads = 12;
+
+namespace detail {
+
+// The process's count of call threads.
+class CallThreadBudget {
+  public:
+    // Waits for a free place until `deadline` or `stopped`; false when none came.
+    bool acquire(std::chrono::steady_clock::time_point deadline,
+                 const std::function<bool()>& stopped) {
+        std::unique_lock lock(mutex_);
+        while (running_ >= kMaxCallThreads) {
+            if (stopped() || std::chrono::steady_clock::now() >= deadline) return false;
+            freed_.wait_for(lock, std::chrono::milliseconds(50));
+        }
+        ++running_;
+        return true;
+    }
+    void release() {
+        std::lock_guard lock(mutex_);
+        --running_;
+        freed_.notify_all();
+    }
+    std::size_t running() {
+        std::lock_guard lock(mutex_);
+        return running_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable freed_;
+    std::size_t running_ = 0;
 };
 
-// How long the call thread waits for the next call before it ends. A worker that waits
-// minutes between pages should not keep a thread (and what its setup holds) meanwhile;
-// back-to-back calls keep using the one thread.
-inline constexpr std::chrono::milliseconds kCallThreadIdleLife{10000};
+// Never destroyed: a call may still be ending while the process exits.
+inline CallThreadBudget& callThreadBudget() {
+    static CallThreadBudget& budget = *new CallThreadBudget;
+    return budget;
+}
+
+}  // namespace detail
+
+// For tests: call threads running now.
+inline std::size_t CallThreadsRunning() {
+    return detail::callThreadBudget().running();
+}
 
 template <typename Result>
 class TimeLimitedCall {
   public:
-    explicit TimeLimitedCall(std::chrono::milliseconds limit, CallThreadSetup setup = {},
-                             std::chrono::milliseconds idleLife = kCallThreadIdleLife)
-        : limit_(limit), setup_(std::move(setup)), idleLife_(idleLife) {}
-    // The call thread ends by itself once it is idle, after any call left behind.
-    ~TimeLimitedCall() {
-        if (!shared_) return;
-        std::lock_guard lock(shared_->mutex);
-        shared_->quit = true;
-        shared_->changed.notify_all();
-    }
-    TimeLimitedCall(const TimeLimitedCall&) = delete;
-    TimeLimitedCall& operator=(const TimeLimitedCall&) = delete;
+    // The call gets a check that turns true once its caller has given it up; it should
+    // then end soon, and its result is thrown away.
+    using Call = std::function<Result(const std::function<bool()>& givenUp)>;
 
-    // The call's result, or nothing when the limit passed or `givenUp` turned true first
-    // (it is polled every 50 ms) or the call thread could not be made. A call given up
-    // is left to end by itself, never cut short, and the next call waits for it first,
-    // within its own limit: it is not made when the thread is still busy by then.
-    std::optional<Result> run(std::function<Result()> call, const std::function<bool()>& givenUp) {
+    explicit TimeLimitedCall(std::chrono::milliseconds limit) : limit_(limit) {}
+
+    // The call's result, or nothing when the limit passed or `stopped` turned true first
+    // (it is polled every 50 ms), when no thread could be had within the limit, or when
+    // the call failed with an exception.
+    std::optional<Result> run(Call call, const std::function<bool()>& stopped) const {
         const auto deadline = std::chrono::steady_clock::now() + limit_;
-        if (!shared_) shared_ = std::make_shared<Shared>();
-        std::unique_lock lock(shared_->mutex);
-        if (!waitUntilIdle(lock, deadline, givenUp)) return std::nullopt;
-        if (!shared_->threadRunning && !startThread()) return std::nullopt;
-        shared_->call = std::move(call);
-        shared_->result.reset();
-        shared_->busy = true;
-        shared_->changed.notify_all();
-        if (!waitUntilIdle(lock, deadline, givenUp)) return std::nullopt;
-        return std::move(shared_->result);
+        detail::CallThreadBudget& budget = detail::callThreadBudget();
+        if (!budget.acquire(deadline, stopped)) return std::nullopt;
+        auto state = std::make_shared<State>();
+        const bool started =
+            platform::StartBackgroundThread([state, call = std::move(call), &budget] {
+                std::optional<Result> result;
+                try {
+                    result = call([state] {
+                        std::lock_guard lock(state->mutex);
+                        return state->givenUp;
+                    });
+                } catch (const std::exception&) {
+                    // A call that cannot finish (memory) has no result; the caller goes on.
+                }
+                {
+                    std::lock_guard lock(state->mutex);
+                    state->result = std::move(result);
+                    state->done = true;
+                    state->changed.notify_all();
+                }
+                budget.release();
+            });
+        if (!started) {
+            budget.release();
+            return std::nullopt;
+        }
+        std::unique_lock lock(state->mutex);
+        while (!state->done && !stopped() && std::chrono::steady_clock::now() < deadline) {
+            state->changed.wait_for(lock, std::chrono::milliseconds(50));
+        }
+        if (!state->done) {
+            state->givenUp = true;
+            return std::nullopt;
+        }
+        return std::move(state->result);
     }
 
   private:
-    struct Shared {
+    struct State {
         std::mutex mutex;
         std::condition_variable changed;
-        std::function<Result()> call;  // handed over, not yet taken
         std::optional<Result> result;
-        bool busy = false;
-        bool quit = false;
-        bool threadRunning = false;  // a busy call always has its thread
+        bool done = false;
+        bool givenUp = false;
     };
 
-    // Called with the mutex held: the new thread takes its first call once it is let go.
-    bool startThread() {
-        shared_->threadRunning = platform::StartBackgroundThread(
-            [shared = shared_, setup = setup_, idleLife = idleLife_] {
-                const bool ready = !setup.enter || setup.enter();
-                std::unique_lock lock(shared->mutex);
-                for (;;) {
-                    // A call handed over as the wait runs out is still seen here and made.
-                    if (!shared->changed.wait_for(lock, idleLife,
-                                                  [&] { return shared->call || shared->quit; })) {
-                        break;
-                    }
-                    if (!shared->call) break;
-                    std::function<Result()> call = std::move(shared->call);
-                    shared->call = nullptr;
-                    lock.unlock();
-                    std::optional<Result> result;
-                    if (ready) result = call();
-                    lock.lock();
-                    shared->result = std::move(result);
-                    shared->busy = false;
-                    shared->changed.notify_all();
-                }
-                shared->threadRunning = false;
-                lock.unlock();
-                if (ready && setup.leave) setup.leave();
-            });
-        return shared_->threadRunning;
-    }
-
-    bool waitUntilIdle(std::unique_lock<std::mutex>& lock,
-                       std::chrono::steady_clock::time_point deadline,
-                       const std::function<bool()>& givenUp) {
-        while (shared_->busy && !givenUp() && std::chrono::steady_clock::now() < deadline) {
-            shared_->changed.wait_for(lock, std::chrono::milliseconds(50));
-        }
-        return !shared_->busy;
-    }
-
     std::chrono::milliseconds limit_;
-    CallThreadSetup setup_;
-    std::chrono::milliseconds idleLife_;
-    std::shared_ptr<Shared> shared_;
 };
 
 }  // namespace pagorin::fetch

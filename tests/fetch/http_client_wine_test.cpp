@@ -380,6 +380,9 @@ TEST(WinInetBinding, MissingLibraryOrFunctionsMakeEveryCallFail) {
         char buffer[4];
         EXPECT_FALSE(api.readFile(nullptr, buffer, sizeof buffer, &count));
         EXPECT_EQ(count, 0u);
+        count = 77;
+        EXPECT_FALSE(api.queryDataAvailable(nullptr, &count));
+        EXPECT_EQ(count, 0u);
         EXPECT_EQ(HttpRequest(api, "http://127.0.0.1:1/"), "");
     }
 }

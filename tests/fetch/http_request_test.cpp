@@ -1,7 +1,9 @@
-// HttpRequest against a recording stand-in for the system Internet calls: every call in
-// order with its exact arguments, the header text and body sent, the read loop and its
-// limit, the header buffer, the handles closed on every path, and the cookies.
+// HttpRequest and RequestPage against a recording stand-in for the system Internet calls:
+// every call in order with its exact arguments, the header text and body sent, the
+// piecewise read and its limits, the header buffer, the handles closed on every path, and
+// the cookies.
 #include "fetch/http_request.h"
+#include "fetch/page_request.h"
 
 #if !defined(_WIN32)
 #include "platform/posix/posix_internet.h"
@@ -9,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -59,10 +63,17 @@ class RecordingInternet final : public InternetApi {
     bool openFails = false;
     bool connectFails = false;
     bool openRequestFails = false;
+    bool sendFails = false;
+    std::optional<std::string> contentTypeReply;  // nothing: there is no such header
+    // Status and Location of each answer in turn, for the page request's redirects; an
+    // answer past the last is a 200 without Location.
+    std::deque<std::pair<uint32_t, std::string>> redirects;
     std::deque<std::string> chunks;  // one per read; a read past the last reports 0
     // Fills the buffer and returns the count to report, instead of `chunks`.
     std::function<uint32_t(char* buffer, uint32_t size)> reader;
     bool readFails = false;
+    // What a wait for bytes reports while `reader` plays the body.
+    uint32_t readerAvailable = kReadChunkSize;
     std::optional<std::string> headerReply = "HTTP/1.1 200 OK\r\n\r\n"s;  // nothing: the call fails
 
     // What was seen.
@@ -116,17 +127,18 @@ class RecordingInternet final : public InternetApi {
                         std::to_string(headersLength) + ", " +
                         (optional == nullptr ? "null" : "\"" + shown(sentBody) + "\"") + ", " +
                         std::to_string(optionalLength) + ")");
-        return true;
+        return !sendFails;
     }
     bool readFile(InternetHandle file, void* buffer, uint32_t bytesToRead,
                   uint32_t* bytesRead) override {
         ++reads;
         auto* bytes = static_cast<char*>(buffer);
-        for (uint32_t i = 0; i < bytesToRead; ++i) readBuffersZeroed &= bytes[i] == 0;
+        // A scripted reader plays bodies of megabytes: no byte-by-byte check there.
         if (reader) {
             *bytesRead = reader(bytes, bytesToRead);
             return true;
         }
+        for (uint32_t i = 0; i < bytesToRead; ++i) readBuffersZeroed &= bytes[i] == 0;
         calls.push_back("readFile(" + name(file) + ", " + std::to_string(bytesToRead) + ")");
         if (readFails) return false;  // and leaves the count as it found it
         if (chunks.empty()) {
@@ -139,16 +151,45 @@ class RecordingInternet final : public InternetApi {
         *bytesRead = static_cast<uint32_t>(chunk.size());
         return true;
     }
+    // Bytes are there while a chunk is left (or a read is set to fail); an empty chunk is
+    // the end of the body.
+    bool queryDataAvailable(InternetHandle file, uint32_t* bytesAvailable) override {
+        if (reader) {
+            *bytesAvailable = readerAvailable;
+            return true;
+        }
+        calls.push_back("queryDataAvailable(" + name(file) + ")");
+        if (readFails) {
+            *bytesAvailable = kReadChunkSize;
+        } else {
+            *bytesAvailable = chunks.empty() ? 0 : static_cast<uint32_t>(chunks.front().size());
+        }
+        return true;
+    }
     bool queryInfo(InternetHandle request, uint32_t infoLevel, void* buffer, uint32_t* length,
                    uint32_t* index) override {
         calls.push_back("queryInfo(" + name(request) + ", " + std::to_string(infoLevel) + ", " +
                         std::to_string(*length) + ", " + (index == nullptr ? "null" : "index") +
                         ")");
+        if (infoLevel == (19 | 0x20000000)) {  // the status as a number
+            const uint32_t status = redirects.empty() ? 200 : redirects.front().first;
+            std::memcpy(buffer, &status, sizeof status);
+            return true;
+        }
+        if (infoLevel == 33) {  // Location
+            if (redirects.empty()) return false;
+            const std::string location = redirects.front().second;
+            redirects.pop_front();
+            std::memcpy(buffer, location.c_str(), location.size() + 1);
+            *length = static_cast<uint32_t>(location.size());
+            return true;
+        }
         headerBufferOnEntry.assign(static_cast<const char*>(buffer), *length);
-        if (!headerReply) return false;
-        if (headerReply->size() + 1 > *length) return false;
-        std::memcpy(buffer, headerReply->c_str(), headerReply->size() + 1);
-        *length = static_cast<uint32_t>(headerReply->size());
+        const std::optional<std::string>& reply = infoLevel == 1 ? contentTypeReply : headerReply;
+        if (!reply) return false;
+        if (reply->size() + 1 > *length) return false;
+        std::memcpy(buffer, reply->c_str(), reply->size() + 1);
+        *length = static_cast<uint32_t>(reply->size());
         return true;
     }
     bool closeHandle(InternetHandle handle) override {
@@ -169,21 +210,31 @@ class RecordingInternet final : public InternetApi {
     char request_ = 0;
 };
 
-// The calls of a complete exchange whose body takes `readCalls` reads.
+// The time-outs every request gets, in milliseconds: one try at connecting for 30 s,
+// sending and each wait for bytes 60 s.
+const Calls kTimeouts = {"setOption(request, 2, 0x7530, 4)", "setOption(request, 3, 0x1, 4)",
+                         "setOption(request, 5, 0xEA60, 4)", "setOption(request, 6, 0xEA60, 4)"};
+// The send comes after the security flags and the time-outs.
+constexpr size_t kSendCall = 8;
+
+// The calls of a complete exchange whose body comes in pieces of `pieces` bytes.
 Calls exchangeCalls(const std::string& agent, const std::string& host, int port,
                     const std::string& verb, const std::string& path, uint32_t flags,
-                    const std::string& sendLine, int readCalls = 1) {
+                    const std::string& sendLine, const std::vector<size_t>& pieces = {}) {
     Calls calls = {
-        "open(\"" + agent + "\", 1, null, null, 0x0)",
+        "open(\"" + agent + "\", 0, null, null, 0x0)",
         "connect(internet, \"" + host + "\", " + std::to_string(port) + ", null, null, 3, 0x0, 0)",
         "openRequest(connection, \"" + verb + "\", \"" + path + "\", \"HTTP/1.1\", null, null, " +
             hex(flags) + ", 0)",
         "setOption(request, 31, 0x1F380, 4)",
-        sendLine,
     };
-    for (int i = 0; i < readCalls; ++i) {
-        calls.push_back("readFile(request, " + std::to_string(kReadChunkSize) + ")");
+    calls.insert(calls.end(), kTimeouts.begin(), kTimeouts.end());
+    calls.push_back(sendLine);
+    for (const size_t piece : pieces) {
+        calls.push_back("queryDataAvailable(request)");
+        calls.push_back("readFile(request, " + std::to_string(piece) + ")");
     }
+    calls.push_back("queryDataAvailable(request)");
     calls.push_back("queryInfo(request, 22, 5000, null)");
     calls.push_back("close(request)");
     calls.push_back("close(connection)");
@@ -203,9 +254,10 @@ TEST(HttpRequest, PlainGetMakesEveryCallInOrderWithExactArguments) {
     EXPECT_EQ(body, "hello world");
     const std::string headers =
         "Accept: */*\r\nReferer: http://Example.com/a?b=1\r\nAccept-Language: zh-cn";
-    EXPECT_EQ(api.calls,
-              exchangeCalls(kAgent, "example.com", 80, "GET", "/a?b=1", kPlainFlags,
-                            "sendRequest(request, \"" + shown(headers) + "\", 70, null, 0)", 3));
+    EXPECT_EQ(
+        api.calls,
+        exchangeCalls(kAgent, "example.com", 80, "GET", "/a?b=1", kPlainFlags,
+                      "sendRequest(request, \"" + shown(headers) + "\", 70, null, 0)", {6, 5}));
     EXPECT_EQ(api.sentHeaders, headers);
     EXPECT_TRUE(api.readBuffersZeroed);
 }
@@ -263,10 +315,10 @@ TEST(HttpRequest, MethodNumbersAndOutOfRangeNumbersMeaningGet) {
         RecordingInternet api;
         Text body = "x=1";
         HttpRequest(api, "h/", number, body);
-        ASSERT_GE(api.calls.size(), 5u);
+        ASSERT_GT(api.calls.size(), kSendCall);
         EXPECT_NE(api.calls[2].find("\"GET\""), std::string::npos) << number;
         // Treated as GET in full: no body, no form content type.
-        EXPECT_EQ(api.calls[4],
+        EXPECT_EQ(api.calls[kSendCall],
                   "sendRequest(request, \"Accept: */*\\r\\nReferer: h/\\r\\n"
                   "Accept-Language: zh-cn\", 48, null, 0)")
             << number;
@@ -283,8 +335,8 @@ TEST(HttpRequest, ProxyKindsGiveTheirOwnOpenArguments) {
         std::string open;
     };
     const Case cases[] = {
-        {"http://h/", "", {}, "open(\"" + kAgent + "\", 1, null, null, 0x0)"},
-        {"http://h/", "", true, "open(\"" + kAgent + "\", 1, null, null, 0x0)"},
+        {"http://h/", "", {}, "open(\"" + kAgent + "\", 0, null, null, 0x0)"},
+        {"http://h/", "", true, "open(\"" + kAgent + "\", 0, null, null, 0x0)"},
         {"http://h/", "p:8080", {}, "open(\"" + kAgent + "\", 3, \"http=p:8080\", \"\", 0x0)"},
         {"http://h/", "p:8080", false, "open(\"" + kAgent + "\", 3, \"http=p:8080\", \"\", 0x0)"},
         {"https://h/", "p:8080", {}, "open(\"" + kAgent + "\", 3, \"p:8080\", \"\", 0x0)"},
@@ -300,11 +352,11 @@ TEST(HttpRequest, ProxyKindsGiveTheirOwnOpenArguments) {
     }
 }
 
-TEST(HttpRequest, ProxyNotGivenIsADirectConnection) {
+TEST(HttpRequest, ProxyNotGivenIsTheUsersOwnSetting) {
     RecordingInternet api;
     HttpRequest(api, "http://h/", {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, true);
     ASSERT_FALSE(api.calls.empty());
-    EXPECT_EQ(api.calls[0], "open(\"" + kAgent + "\", 1, null, null, 0x0)");
+    EXPECT_EQ(api.calls[0], "open(\"" + kAgent + "\", 0, null, null, 0x0)");
 }
 
 // ---- user agent ----
@@ -386,8 +438,8 @@ TEST(HttpRequest, WithoutCompletionOnlyTheCallersLinesAreSent) {
     EXPECT_EQ(headersSent("h/", 1, extra, false), "X-One: 1\r\nX-Two: 2");
     RecordingInternet api;
     HttpRequest(api, "h/", {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, false);
-    ASSERT_GE(api.calls.size(), 5u);
-    EXPECT_EQ(api.calls[4], "sendRequest(request, null, 0, null, 0)");
+    ASSERT_GT(api.calls.size(), kSendCall);
+    EXPECT_EQ(api.calls[kSendCall], "sendRequest(request, null, 0, null, 0)");
 }
 
 TEST(HttpRequest, HeaderNamesAreNormalisedUnlessTurnedOff) {
@@ -443,8 +495,8 @@ TEST(HttpRequest, CookieLineFollowsEvenWhenNothingElseIsSent) {
     Text cookies = "a=1";
     HttpRequest(api, "h/", {}, {}, cookies, {}, {}, {}, {}, {}, {}, {}, false);
     EXPECT_EQ(api.sentHeaders, "\r\nCookie: a=1");
-    ASSERT_GE(api.calls.size(), 5u);
-    EXPECT_EQ(api.calls[4], "sendRequest(request, \"\\r\\nCookie: a=1\", 13, null, 0)");
+    ASSERT_GT(api.calls.size(), kSendCall);
+    EXPECT_EQ(api.calls[kSendCall], "sendRequest(request, \"\\r\\nCookie: a=1\", 13, null, 0)");
 }
 
 // ---- redirects ----
@@ -473,13 +525,14 @@ TEST(HttpRequest, GetSendsNoBodyAndLeavesTheBodyVariables) {
     const Text text = "t=1";
     Bytes bytes;
     HttpRequest(api, "h/", 0, text, {}, {}, {}, {}, {}, bytes);
-    EXPECT_TRUE(api.calls.at(4).ends_with(", null, 0)")) << api.calls[4];
+    EXPECT_TRUE(api.calls.at(kSendCall).ends_with(", null, 0)")) << api.calls[kSendCall];
     EXPECT_EQ(bytes, "");
 
     RecordingInternet withBytes;
     Bytes given = "b=2";
     HttpRequest(withBytes, "h/", {}, {}, {}, {}, {}, {}, {}, given);
-    EXPECT_TRUE(withBytes.calls.at(4).ends_with(", null, 0)")) << withBytes.calls[4];
+    EXPECT_TRUE(withBytes.calls.at(kSendCall).ends_with(", null, 0)"))
+        << withBytes.calls[kSendCall];
 }
 
 TEST(HttpRequest, PostTextIsWrittenIntoAnEmptyBytesVariableAndSent) {
@@ -489,7 +542,8 @@ TEST(HttpRequest, PostTextIsWrittenIntoAnEmptyBytesVariableAndSent) {
     HttpRequest(api, "h/form", 1, text, {}, {}, {}, {}, {}, bytes);
     EXPECT_EQ(bytes, text);
     EXPECT_EQ(api.sentBody, text);
-    EXPECT_TRUE(api.calls.at(4).ends_with(", \"name=%D6%D0&x=1\", 15)")) << api.calls[4];
+    EXPECT_TRUE(api.calls.at(kSendCall).ends_with(", \"name=%D6%D0&x=1\", 15)"))
+        << api.calls[kSendCall];
 }
 
 TEST(HttpRequest, BytesWinOverTextAndMayHoldZeros) {
@@ -499,7 +553,8 @@ TEST(HttpRequest, BytesWinOverTextAndMayHoldZeros) {
     HttpRequest(api, "h/", 3, text, {}, {}, {}, {}, {}, bytes);
     EXPECT_EQ(api.sentBody, "a\0b\xFF"s);
     EXPECT_EQ(bytes, "a\0b\xFF"s);
-    EXPECT_NE(api.calls.at(4).find(", \"a\\0b\xFF\", 4)"), std::string::npos) << api.calls[4];
+    EXPECT_NE(api.calls.at(kSendCall).find(", \"a\\0b\xFF\", 4)"), std::string::npos)
+        << api.calls[kSendCall];
 }
 
 TEST(HttpRequest, BodyTextIsSentWithoutABytesVariable) {
@@ -507,27 +562,27 @@ TEST(HttpRequest, BodyTextIsSentWithoutABytesVariable) {
     const Text text = "payload";
     HttpRequest(api, "h/", 5, text);
     EXPECT_EQ(api.sentBody, "payload");
-    EXPECT_NE(api.calls.at(4).find(", \"payload\", 7)"), std::string::npos);
+    EXPECT_NE(api.calls.at(kSendCall).find(", \"payload\", 7)"), std::string::npos);
 }
 
 TEST(HttpRequest, EmptyBodyIsSentAsNoBody) {
     RecordingInternet api;
     Bytes bytes;
     HttpRequest(api, "h/", 1, {}, {}, {}, {}, {}, {}, bytes);
-    EXPECT_TRUE(api.calls.at(4).ends_with(", null, 0)")) << api.calls[4];
+    EXPECT_TRUE(api.calls.at(kSendCall).ends_with(", null, 0)")) << api.calls[kSendCall];
     EXPECT_EQ(bytes, "");
 }
 
 // ---- reading the body ----
 
-TEST(HttpRequest, ReadingStopsAtTheFirstEmptyReadAndKeepsEveryByte) {
+TEST(HttpRequest, ReadingStopsWhenNoBytesAreLeftAndKeepsEveryByte) {
     RecordingInternet api;
     api.chunks = {std::string(1024, 'a'), "\0\0"s, std::string(1, 'z'), "", "never read"};
     const Bytes body = HttpRequest(api, "h/");
     EXPECT_EQ(body, std::string(1024, 'a') + "\0\0z"s);
-    EXPECT_EQ(api.reads, 4u);
+    EXPECT_EQ(api.reads, 3u);            // each a read of what was there
     EXPECT_TRUE(api.readBuffersZeroed);  // each chunk starts zero-filled
-    EXPECT_EQ(api.chunks.size(), 1u);
+    EXPECT_EQ(api.chunks.size(), 2u);
 }
 
 TEST(HttpRequest, FailingReadEndsTheBody) {
@@ -749,7 +804,7 @@ TEST(HttpRequest, InternetThatCannotOpenEndsAtOnce) {
     api.openFails = true;
     Outputs out;
     EXPECT_EQ(requestWith(api, "h/", out), "");
-    EXPECT_EQ(api.calls, (Calls{"open(\"" + kAgent + "\", 1, null, null, 0x0)"}));
+    EXPECT_EQ(api.calls, (Calls{"open(\"" + kAgent + "\", 0, null, null, 0x0)"}));
     expectUntouched(out);
 }
 
@@ -759,7 +814,7 @@ TEST(HttpRequest, ConnectionThatFailsClosesTheInternetHandle) {
     Outputs out;
     EXPECT_EQ(requestWith(api, "h:81/", out), "");
     EXPECT_EQ(api.calls,
-              (Calls{"open(\"" + kAgent + "\", 1, null, null, 0x0)",
+              (Calls{"open(\"" + kAgent + "\", 0, null, null, 0x0)",
                      "connect(internet, \"h\", 81, null, null, 3, 0x0, 0)", "close(internet)"}));
     expectUntouched(out);
 }
@@ -770,7 +825,7 @@ TEST(HttpRequest, RequestThatCannotOpenClosesConnectionThenInternet) {
     Outputs out;
     EXPECT_EQ(requestWith(api, "h/", out), "");
     EXPECT_EQ(api.calls,
-              (Calls{"open(\"" + kAgent + "\", 1, null, null, 0x0)",
+              (Calls{"open(\"" + kAgent + "\", 0, null, null, 0x0)",
                      "connect(internet, \"h\", 80, null, null, 3, 0x0, 0)",
                      "openRequest(connection, \"POST\", \"/\", \"HTTP/1.1\", null, null, " +
                          hex(kPlainFlags | 0x80000) + ", 0)",
@@ -785,7 +840,7 @@ TEST(HttpRequest, PortOutsideSixteenBitsIsAFailedConnection) {
         Outputs out;
         EXPECT_EQ(requestWith(api, address, out), "") << address;
         EXPECT_EQ(api.calls,
-                  (Calls{"open(\"" + kAgent + "\", 1, null, null, 0x0)", "close(internet)"}))
+                  (Calls{"open(\"" + kAgent + "\", 0, null, null, 0x0)", "close(internet)"}))
             << address;
         expectUntouched(out);
     }
@@ -822,7 +877,194 @@ TEST(HttpGetText, IsAPlainGetCutAtTheFirstZero) {
               exchangeCalls(kAgent, "srv", 80, "GET", "/page", kPlainFlags,
                             "sendRequest(request, \"Accept: */*\\r\\nReferer: "
                             "http://srv/page\\r\\nAccept-Language: zh-cn\", 61, null, 0)",
-                            3));
+                            {13, 4}));
+}
+
+TEST(HttpGetText, StopsReadingOnceGivenUp) {
+    RecordingInternet api;
+    api.chunks = {"one", "two", "three"};
+    int pieces = 0;
+    const RequestBounds bounds{std::chrono::seconds(60), [&] { return ++pieces > 2; }};
+    EXPECT_EQ(HttpGetText(api, "http://srv/page", bounds), "onetwo");
+    EXPECT_EQ(api.calls.back(), "close(internet)");
+}
+
+// ---- the page request ----
+
+const std::string kFreshCopy =
+    "If-Modified-Since: Thu, 01 Jan 1970 00:00:00 GMT\\r\\nCache-Control: no-cache\\r\\n"
+    "Pragma: no-cache\\r\\n";
+
+TEST(RequestPage, IsOneGetWithTheUsersSettingsAndNoCache) {
+    RecordingInternet api;
+    api.chunks = {"<p>page", "\0tail"s};
+    api.contentTypeReply = "text/html; charset=UTF-8";
+    EXPECT_EQ(RequestPage(api, " HTTP://Shop.example/a?q=1"), std::nullopt);
+    EXPECT_TRUE(api.calls.empty());  // a blank before the scheme: not an address of the web
+
+    const std::optional<PageResponse> answer = RequestPage(api, "HTTP://Shop.example:81/a?q=1#f");
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->body, "<p>page\0tail"s);
+    EXPECT_EQ(answer->contentType, "text/html; charset=UTF-8");
+    // Reload, nothing written to the cache, no dialog, redirects followed by the caller;
+    // no certificate problem let through; the fragment stays at home.
+    Calls expected = {"open(\"" + kAgent + "\", 0, null, null, 0x0)",
+                      "connect(internet, \"shop.example\", 81, null, null, 3, 0x0, 0)",
+                      "openRequest(connection, \"GET\", \"/a?q=1\", \"HTTP/1.1\", null, null, "
+                      "0x84200200, 0)"};
+    expected.insert(expected.end(), kTimeouts.begin(), kTimeouts.end());
+    for (const char* call : {"sendRequest(request, \"", "queryInfo(request, 536870931, 4, null)",
+                             "queryInfo(request, 1, 8192, null)", "queryDataAvailable(request)",
+                             "readFile(request, 7)", "queryDataAvailable(request)",
+                             "readFile(request, 5)", "queryDataAvailable(request)",
+                             "close(request)", "close(connection)", "close(internet)"}) {
+        expected.push_back(call);
+    }
+    expected[7] += kFreshCopy + "\", 93, null, 0)";
+    EXPECT_EQ(api.calls, expected);
+    EXPECT_EQ(api.sentHeaders,
+              "If-Modified-Since: Thu, 01 Jan 1970 00:00:00 GMT\r\nCache-Control: no-cache\r\n"
+              "Pragma: no-cache\r\n");
+
+    RecordingInternet secure;
+    RequestPage(secure, "https://h/");
+    EXPECT_EQ(secure.calls.at(2),
+              "openRequest(connection, \"GET\", \"/\", \"HTTP/1.1\", null, null, 0x84A00200, 0)");
+}
+
+TEST(RequestPage, RedirectsAreFollowedUpToTwentyAndALoopIsNoAnswer) {
+    RecordingInternet api;
+    api.redirects = {{301, "https://other.example/x/y?z#frag"},
+                     {302, "../up"},
+                     {307, "/root"},
+                     {200, "/not-a-redirect"}};
+    api.chunks = {"arrived"};
+    const std::optional<PageResponse> page = RequestPage(api, "http://first.example/");
+    ASSERT_TRUE(page.has_value());
+    EXPECT_EQ(page->body, "arrived");
+    Calls asked;
+    for (const std::string& call : api.calls) {
+        if (call.starts_with("connect(") || call.starts_with("openRequest(")) {
+            asked.push_back(call.substr(0, call.find(", null")));
+        }
+    }
+    EXPECT_EQ(asked, (Calls{"connect(internet, \"first.example\", 80",
+                            "openRequest(connection, \"GET\", \"/\", \"HTTP/1.1\"",
+                            "connect(internet, \"other.example\", 443",
+                            "openRequest(connection, \"GET\", \"/x/y?z\", \"HTTP/1.1\"",
+                            "connect(internet, \"other.example\", 443",
+                            "openRequest(connection, \"GET\", \"/x/../up\", \"HTTP/1.1\"",
+                            "connect(internet, \"other.example\", 443",
+                            "openRequest(connection, \"GET\", \"/root\", \"HTTP/1.1\""}));
+    // Each hop's request and connection are closed before the next are opened.
+    EXPECT_EQ(std::count(api.calls.begin(), api.calls.end(), "close(request)"), 4);
+    EXPECT_EQ(std::count(api.calls.begin(), api.calls.end(), "close(connection)"), 4);
+
+    RecordingInternet loop;
+    for (int i = 0; i < 21; ++i) loop.redirects.push_back({302, "/loop"});
+    EXPECT_EQ(RequestPage(loop, "http://h/"), std::nullopt);
+    EXPECT_EQ(
+        std::count_if(loop.calls.begin(), loop.calls.end(),
+                      [](const std::string& call) { return call.starts_with("sendRequest("); }),
+        21);
+    EXPECT_EQ(loop.calls.back(), "close(internet)");
+}
+
+TEST(RequestPage, LocationsResolveAgainstTheAddress) {
+    const std::pair<const char*, const char*> cases[][2] = {
+        {{"http://h/a/b?q#f", "https://x/y"}, {"https://x/y", ""}},
+        {{"http://h/a/b?q#f", "HTTP://x"}, {"HTTP://x", ""}},
+        {{"https://h:8443/a/b", "//cdn.example/p"}, {"https://cdn.example/p", ""}},
+        {{"http://h:81/a/b?q", "/root?r"}, {"http://h:81/root?r", ""}},
+        {{"http://h?q=1", "/p"}, {"http://h/p", ""}},
+        {{"http://h/a/b?q", "c"}, {"http://h/a/c", ""}},
+        {{"http://h", "c"}, {"http://h/c", ""}},
+        {{"http://h/a/b?q", "?r"}, {"http://h/a/b?r", ""}},
+        {{"http://h#top", "?r"}, {"http://h/?r", ""}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolveLocation(c[0].first, c[0].second), c[1].first)
+            << c[0].first << " + " << c[0].second;
+    }
+}
+
+TEST(RequestPage, OnlyWebAddressesAreAskedFor) {
+    for (const char* address : {"", "file:///c:/windows/win.ini", "javascript:", "shop.example/a",
+                                "ftp://shop.example/", "http:/shop.example", "https:"}) {
+        RecordingInternet api;
+        EXPECT_EQ(RequestPage(api, address), std::nullopt) << address;
+        EXPECT_TRUE(api.calls.empty()) << address;
+    }
+    for (const char* address : {"http://h", "https://h:8443/x", "hTTpS://h"}) {
+        RecordingInternet api;
+        EXPECT_TRUE(RequestPage(api, address).has_value()) << address;
+    }
+}
+
+TEST(RequestPage, FailuresAreNoAnswerAndCloseWhatWasOpened) {
+    RecordingInternet cannotOpen;
+    cannotOpen.openFails = true;
+    EXPECT_EQ(RequestPage(cannotOpen, "http://h/"), std::nullopt);
+    EXPECT_EQ(cannotOpen.calls.size(), 1u);
+
+    for (const char* port : {"99999", "65536", "-1"}) {
+        RecordingInternet badPort;
+        EXPECT_EQ(RequestPage(badPort, std::string("http://h:") + port + "/"), std::nullopt);
+        EXPECT_EQ(badPort.calls.back(), "close(internet)");
+        EXPECT_EQ(badPort.calls.size(), 2u);
+    }
+
+    RecordingInternet noAnswer;
+    noAnswer.sendFails = true;
+    noAnswer.chunks = {"never"};
+    EXPECT_EQ(RequestPage(noAnswer, "http://h/"), std::nullopt);
+    EXPECT_EQ(noAnswer.reads, 0u);
+    EXPECT_EQ(noAnswer.calls.back(), "close(internet)");
+
+    RecordingInternet noConnection;
+    noConnection.connectFails = true;
+    EXPECT_EQ(RequestPage(noConnection, "http://h/"), std::nullopt);
+    EXPECT_EQ(noConnection.calls.back(), "close(internet)");
+
+    // No Content-Type header: an empty one, the body all the same.
+    RecordingInternet bare;
+    bare.chunks = {"x"};
+    const std::optional<PageResponse> page = RequestPage(bare, "http://h/");
+    ASSERT_TRUE(page.has_value());
+    EXPECT_EQ(page->body, "x");
+    EXPECT_EQ(page->contentType, "");
+}
+
+TEST(RequestPage, GivenUpOrOutOfTimeStopsBetweenPieces) {
+    RecordingInternet givenUp;
+    givenUp.chunks = {"a", "b", "c"};
+    int checks = 0;
+    EXPECT_EQ(
+        RequestPage(givenUp, "http://h/", {std::chrono::seconds(60), [&] { return ++checks > 1; }}),
+        std::nullopt);
+    EXPECT_EQ(givenUp.reads, 1u);
+    EXPECT_EQ(givenUp.calls.back(), "close(internet)");
+
+    // Past its own time, no further piece is read, and what came is the page.
+    RecordingInternet late;
+    late.chunks = {"a", "b"};
+    const std::optional<PageResponse> page =
+        RequestPage(late, "http://h/", {std::chrono::milliseconds(0), {}});
+    ASSERT_TRUE(page.has_value());
+    EXPECT_EQ(page->body, "");
+    EXPECT_EQ(late.reads, 0u);
+}
+
+TEST(RequestPage, BodyStopsAtTheCap) {
+    RecordingInternet api;
+    api.reader = [](char* buffer, uint32_t size) -> uint32_t {
+        std::memset(buffer, 'e', size);
+        return size;
+    };
+    const std::optional<PageResponse> page = RequestPage(api, "http://h/");
+    ASSERT_TRUE(page.has_value());
+    EXPECT_EQ(page->body.size(), kMaxBodySize);
+    EXPECT_EQ(api.reads, kMaxBodySize / kReadChunkSize);
 }
 
 #if !defined(_WIN32)

@@ -1,4 +1,4 @@
-// FetchPageText's decisions with a scripted HTTP object and client: which requests are
+// FetchPageText's decisions with a scripted page request and client: which requests are
 // made, which text wins, and what a failure gives.
 #include "fetch/page_fetch.h"
 
@@ -9,14 +9,14 @@
 namespace pagorin::fetch {
 namespace {
 
-struct ScriptedHttpObject : HttpObject {
+struct ScriptedPageRequest {
     std::deque<std::optional<std::string>> bodies;
     std::string contentType;  // the header of every answer
     std::vector<std::string> addresses;
-    std::optional<HttpObjectResponse> get(std::string_view address) override {
+    std::optional<PageResponse> get(std::string_view address) {
         addresses.emplace_back(address);
         if (bodies.empty() || !bodies.front()) return std::nullopt;
-        HttpObjectResponse response{*bodies.front(), contentType};
+        PageResponse response{*bodies.front(), contentType};
         bodies.pop_front();
         return response;
     }
@@ -25,14 +25,15 @@ struct ScriptedHttpObject : HttpObject {
 class PageFetchTest : public testing::Test {
   protected:
     Text fetch(std::string_view address = "http://srv/p") {
-        return FetchPageText(address, http, services);
+        return FetchPageText(address, services);
     }
 
-    ScriptedHttpObject http;
+    ScriptedPageRequest pages;
     std::deque<Text> clientBodies;
     std::vector<std::string> clientAddresses;
     // The conversion is marked, so tests see which texts went through it.
     PageFetchServices services{
+        [this](std::string_view address) { return pages.get(address); },
         [this](std::string_view address) {
             clientAddresses.emplace_back(address);
             Text body = clientBodies.empty() ? Text() : clientBodies.front();
@@ -43,26 +44,26 @@ class PageFetchTest : public testing::Test {
 };
 
 TEST_F(PageFetchTest, PlainPageIsOneRequestCutAtTheFirstNul) {
-    http.bodies.push_back(std::string("before\0after", 12));
+    pages.bodies.push_back(std::string("before\0after", 12));
     EXPECT_EQ(fetch("srv/a"), "before");
-    EXPECT_EQ(http.addresses, (std::vector<std::string>{"srv/a"}));  // passed unchanged
+    EXPECT_EQ(pages.addresses, (std::vector<std::string>{"srv/a"}));  // passed unchanged
     EXPECT_TRUE(clientAddresses.empty());
 }
 
 TEST_F(PageFetchTest, FailedRequestIsAnEmptyPage) {
-    http.bodies.push_back(std::nullopt);
+    pages.bodies.push_back(std::nullopt);
     EXPECT_EQ(fetch(), "");
     EXPECT_TRUE(clientAddresses.empty());
 }
 
 TEST_F(PageFetchTest, OnlyCharsetOutsideMetaIsNotConverted) {
-    http.bodies.push_back("<p>charset=utf-8</p>");
+    pages.bodies.push_back("<p>charset=utf-8</p>");
     EXPECT_EQ(fetch(), "<p>charset=utf-8</p>");
     EXPECT_TRUE(clientAddresses.empty());
 }
 
 TEST_F(PageFetchTest, DeclaredUtf8IsFetchedAgainAndConverted) {
-    http.bodies.push_back("<META CHARSET=\"UTF-8\">");
+    pages.bodies.push_back("<META CHARSET=\"UTF-8\">");
     clientBodies = {"plain"};
     EXPECT_EQ(fetch("http://srv/u"), "gbk(plain)");
     EXPECT_EQ(clientAddresses, (std::vector<std::string>{"http://srv/u"}));
@@ -70,28 +71,28 @@ TEST_F(PageFetchTest, DeclaredUtf8IsFetchedAgainAndConverted) {
 
 TEST_F(PageFetchTest, NestedTestsMakeUpToFourRequests) {
     // Converted text that still says charset=utf-8: a third request; holding 的: a fourth.
-    http.bodies.push_back("<meta charset=\"utf-8\">");
+    pages.bodies.push_back("<meta charset=\"utf-8\">");
     clientBodies = {"charset=UTF-8", "\xB5\xC4", "last"};
     EXPECT_EQ(fetch(), "gbk(last)");
     EXPECT_EQ(clientAddresses.size(), 3u);
 }
 
 TEST_F(PageFetchTest, Utf8ContentTypeHeaderCountsAsTheFirstTest) {
-    http.contentType = "text/html; charset=UTF-8";
-    http.bodies.push_back("<p>no declaration</p>");
+    pages.contentType = "text/html; charset=UTF-8";
+    pages.bodies.push_back("<p>no declaration</p>");
     clientBodies = {"charset=utf-8", "no common character"};
     EXPECT_EQ(fetch(), "gbk(no common character)");
     EXPECT_EQ(clientAddresses.size(), 2u);
 }
 
 TEST_F(PageFetchTest, SecondTestNeedsTheFirst) {
-    http.bodies.push_back("charset=utf-8 \xB5\xC4");
+    pages.bodies.push_back("charset=utf-8 \xB5\xC4");
     EXPECT_EQ(fetch(), "charset=utf-8 \xB5\xC4");
     EXPECT_TRUE(clientAddresses.empty());
 }
 
 TEST_F(PageFetchTest, FailedRefetchEmptiesThePage) {
-    http.bodies.push_back("<meta charset=utf-8>");
+    pages.bodies.push_back("<meta charset=utf-8>");
     EXPECT_EQ(fetch(), "gbk()");
     EXPECT_EQ(clientAddresses.size(), 1u);
 }

@@ -1,4 +1,5 @@
-// Blocking calls waited for up to a limit or a stop, with at most one left behind.
+// Blocking calls waited for up to a limit or a stop, each on a thread of its own, with
+// the calls left behind told so and never more of them than the process allows.
 #include "fetch/time_limited_call.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace pagorin::fetch {
 namespace {
@@ -15,16 +17,18 @@ namespace {
 using namespace std::chrono_literals;
 using Text = std::string;
 
-// A call that blocks until released.
+// A call that blocks until released, and notes whether it was told it had been given up.
 struct Blocking {
     std::mutex mutex;
     std::condition_variable released;
     bool open = false;
     std::atomic<int> calls{0};
-    Text operator()() {
+    std::atomic<bool> sawGivenUp{false};
+    Text operator()(const std::function<bool()>& givenUp) {
         ++calls;
         std::unique_lock lock(mutex);
         released.wait(lock, [&] { return open; });
+        sawGivenUp = givenUp();
         return "late";
     }
     void release() {
@@ -36,49 +40,34 @@ struct Blocking {
 
 const std::function<bool()> kNeverStopped = [] { return false; };
 
-TEST(TimeLimitedCall, OverrunIsGivenUpAndTheNextCallWaitsForItToEnd) {
-    TimeLimitedCall<Text> limited(200ms);
-    EXPECT_EQ(limited.run([] { return Text("page"); }, kNeverStopped), "page");
+TEST(TimeLimitedCall, OverrunIsGivenUpAndNeverDelaysTheNextCall) {
+    const TimeLimitedCall<Text> limited(200ms);
+    EXPECT_EQ(limited.run([](const auto&) { return Text("page"); }, kNeverStopped), "page");
 
     auto blocking = std::make_shared<Blocking>();
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(limited.run([blocking] { return (*blocking)(); }, kNeverStopped), std::nullopt);
+    EXPECT_EQ(limited.run([blocking](const auto& givenUp) { return (*blocking)(givenUp); },
+                          kNeverStopped),
+              std::nullopt);
     const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_GE(took, 200ms);
     EXPECT_LT(took, 5s);
 
-    // The call left behind still runs through the next call's whole limit: that call
-    // is not made.
-    std::atomic<int> made{0};
-    const auto refused = std::chrono::steady_clock::now();
-    EXPECT_EQ(limited.run([&] { return ++made, Text("x"); }, kNeverStopped), std::nullopt);
-    EXPECT_GE(std::chrono::steady_clock::now() - refused, 200ms);
-    EXPECT_EQ(made, 0);
+    // The call left behind still runs: the next one is made beside it, at once.
+    const auto next = std::chrono::steady_clock::now();
+    EXPECT_EQ(limited.run([](const auto&) { return Text("again"); }, kNeverStopped), "again");
+    EXPECT_LT(std::chrono::steady_clock::now() - next, 150ms);
 
-    // It ends while the next call waits for it: that call is made.
-    TimeLimitedCall<Text> patient(60s);
-    auto second = std::make_shared<Blocking>();
-    std::atomic<bool> stop{false};
-    std::thread stopper([&] {
-        std::this_thread::sleep_for(200ms);
-        stop = true;
-    });
-    EXPECT_EQ(patient.run([second] { return (*second)(); }, [&] { return stop.load(); }),
-              std::nullopt);
-    stopper.join();
-    std::thread releaser([&] {
-        std::this_thread::sleep_for(200ms);
-        second->release();
-    });
-    EXPECT_EQ(patient.run([&] { return ++made, Text("again"); }, kNeverStopped), "again");
-    releaser.join();
-    EXPECT_EQ(made, 1);
-    EXPECT_EQ(second->calls, 1);
+    // Released, the call left behind learns it was given up, and its thread ends.
     blocking->release();
+    EXPECT_TRUE(platform::JoinBackgroundThreads(10s));
+    EXPECT_TRUE(blocking->sawGivenUp);
+    EXPECT_EQ(blocking->calls, 1);
+    EXPECT_EQ(CallThreadsRunning(), 0u);
 }
 
 TEST(TimeLimitedCall, StopEndsTheWaitAtOnce) {
-    TimeLimitedCall<Text> limited(60s);
+    const TimeLimitedCall<Text> limited(60s);
     auto blocking = std::make_shared<Blocking>();
     std::atomic<bool> stop{false};
     std::thread stopper([&] {
@@ -86,54 +75,55 @@ TEST(TimeLimitedCall, StopEndsTheWaitAtOnce) {
         stop = true;
     });
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(limited.run([blocking] { return (*blocking)(); }, [&] { return stop.load(); }),
+    EXPECT_EQ(limited.run([blocking](const auto& givenUp) { return (*blocking)(givenUp); },
+                          [&] { return stop.load(); }),
               std::nullopt);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
     stopper.join();
     blocking->release();
+    EXPECT_TRUE(platform::JoinBackgroundThreads(10s));
+    EXPECT_TRUE(blocking->sawGivenUp);
 }
 
-TEST(TimeLimitedCall, IdleThreadEndsAndTheNextCallStartsAnother) {
-    struct Setup {
-        std::mutex mutex;
-        std::condition_variable changed;
-        int enters = 0;
-        int leaves = 0;
-    };
-    auto setup = std::make_shared<Setup>();
-    const CallThreadSetup counting{
-        [setup] {
-            std::lock_guard lock(setup->mutex);
-            ++setup->enters;
-            return true;
-        },
-        [setup] {
-            std::lock_guard lock(setup->mutex);
-            ++setup->leaves;
-            setup->changed.notify_all();
-        },
-    };
-    {
-        TimeLimitedCall<Text> limited(60s, counting, 20ms);
-        EXPECT_EQ(limited.run([] { return Text("first"); }, kNeverStopped), "first");
-        {
-            std::unique_lock lock(setup->mutex);
-            ASSERT_TRUE(setup->changed.wait_for(lock, 60s, [&] { return setup->leaves == 1; }));
-        }
-        EXPECT_EQ(limited.run([] { return Text("second"); }, kNeverStopped), "second");
-        std::lock_guard lock(setup->mutex);
-        EXPECT_EQ(setup->enters, 2);
+// Calls left behind fill the process's places: the next call waits for one within its
+// own limit (and gets none while all are held), and is made as soon as one is free.
+TEST(TimeLimitedCall, CallsLeftBehindNeverPileUp) {
+    const TimeLimitedCall<Text> limited(100ms);
+    auto blocking = std::make_shared<Blocking>();
+    for (size_t i = 0; i < kMaxCallThreads; ++i) {
+        EXPECT_EQ(limited.run([blocking](const auto& givenUp) { return (*blocking)(givenUp); },
+                              kNeverStopped),
+                  std::nullopt);
     }
+    EXPECT_EQ(CallThreadsRunning(), kMaxCallThreads);
+    std::atomic<int> made{0};
+    const auto refused = std::chrono::steady_clock::now();
+    EXPECT_EQ(limited.run([&](const auto&) { return ++made, Text("x"); }, kNeverStopped),
+              std::nullopt);
+    EXPECT_GE(std::chrono::steady_clock::now() - refused, 100ms);
+    EXPECT_EQ(made, 0);
+    EXPECT_EQ(CallThreadsRunning(), kMaxCallThreads);
 
-    // Calls handed over just as the thread gives up waiting are still made: with an idle
-    // life of a millisecond, many land on that edge.
-    TimeLimitedCall<Text> edge(10s, {}, 1ms);  // a lost call shows as no result
-    int made = 0;
-    for (int call = 0; call < 300; ++call) {
-        std::this_thread::sleep_for(std::chrono::microseconds(900 + call % 5 * 50));
-        if (edge.run([] { return Text("made"); }, kNeverStopped) == "made") ++made;
-    }
-    EXPECT_EQ(made, 300);
+    const TimeLimitedCall<Text> patient(60s);
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(200ms);
+        blocking->release();
+    });
+    EXPECT_EQ(patient.run([&](const auto&) { return ++made, Text("made"); }, kNeverStopped),
+              "made");
+    releaser.join();
+    EXPECT_EQ(made, 1);
+    EXPECT_TRUE(platform::JoinBackgroundThreads(10s));
+    EXPECT_EQ(CallThreadsRunning(), 0u);
+}
+
+// A call that fails with an exception has no result, and its place is given back.
+TEST(TimeLimitedCall, FailingCallIsNoResult) {
+    const TimeLimitedCall<Text> limited(10s);
+    EXPECT_EQ(limited.run([](const auto&) -> Text { throw std::bad_alloc(); }, kNeverStopped),
+              std::nullopt);
+    EXPECT_TRUE(platform::JoinBackgroundThreads(10s));
+    EXPECT_EQ(CallThreadsRunning(), 0u);
 }
 
 }  // namespace

@@ -478,6 +478,108 @@ TEST_F(Journey, StopWhileTheAlarmIsOpenTakesItDownAndLeavesTheRowUnfound) {
     EXPECT_EQ(WindowTextGbk(program->control(ui::kIdElapsedBox)), clockAtStop);
 }
 
+// The Internet settings of the user, as Internet Options writes them, for the length of
+// one journey; what was there before comes back at the end. Other test programs do not
+// run beside a journey, so none of them is sent through the proxy.
+class UserProxySetting {
+  public:
+    explicit UserProxySetting(const std::string& server) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD size = sizeof enabledBefore_;
+        hadEnabled_ =
+            RegQueryValueExW(key_, L"ProxyEnable", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(&enabledBefore_), &size) == ERROR_SUCCESS;
+        wchar_t before[512] = {};
+        size = sizeof before - sizeof(wchar_t);
+        hadServer_ = RegQueryValueExW(key_, L"ProxyServer", nullptr, nullptr,
+                                      reinterpret_cast<BYTE*>(before), &size) == ERROR_SUCCESS;
+        serverBefore_ = before;
+        const std::wstring wide(server.begin(), server.end());
+        const DWORD on = 1;
+        applied_ = RegSetValueExW(
+                       key_, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS &&
+                   RegSetValueExW(key_, L"ProxyEnable", 0, REG_DWORD,
+                                  reinterpret_cast<const BYTE*>(&on), sizeof on) == ERROR_SUCCESS;
+    }
+    ~UserProxySetting() {
+        if (key_ == nullptr) return;
+        if (hadEnabled_) {
+            RegSetValueExW(key_, L"ProxyEnable", 0, REG_DWORD,
+                           reinterpret_cast<const BYTE*>(&enabledBefore_), sizeof enabledBefore_);
+        } else {
+            RegDeleteValueW(key_, L"ProxyEnable");
+        }
+        if (hadServer_) {
+            RegSetValueExW(key_, L"ProxyServer", 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(serverBefore_.c_str()),
+                           static_cast<DWORD>((serverBefore_.size() + 1) * sizeof(wchar_t)));
+        } else {
+            RegDeleteValueW(key_, L"ProxyServer");
+        }
+        RegCloseKey(key_);
+    }
+    UserProxySetting(const UserProxySetting&) = delete;
+    UserProxySetting& operator=(const UserProxySetting&) = delete;
+    bool applied() const { return applied_; }
+
+  private:
+    static constexpr const wchar_t* kKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    HKEY key_ = nullptr;
+    bool applied_ = false;
+    bool hadEnabled_ = false;
+    DWORD enabledBefore_ = 0;
+    bool hadServer_ = false;
+    std::wstring serverBefore_;
+};
+
+// A UTF-8 shop page on a host this machine cannot reach by itself: only the proxy the
+// user has set up gets there. The page's first fetch and its refetch both go through
+// it, and the find raises the alarm.
+TEST_F(Journey, BehindTheUsersProxyAUtf8PageIsFetchedTwiceAndAlarms) {
+    const std::string url = "http://shop.pagorin.invalid/meta-charset";
+    // A proxy is asked for the whole address, with or without its port.
+    const std::string withPort = "http://shop.pagorin.invalid:80/meta-charset";
+    for (const std::string& target : {url, withPort}) {
+        site.add(target, kHtmlHeaders, kMetaAfter, kMetaAfter);
+        site.switchAt(target, Clock::time_point::min());
+    }
+    const UserProxySetting proxy("127.0.0.1:" + std::to_string(server.port()));
+    ASSERT_TRUE(proxy.applied());
+    const Entry entry{url, kKeywordsAll, "0", ui::kIdModeAll, false};
+    auto program = startProgram();
+    ASSERT_TRUE(program->started()) << program->why();
+    ASSERT_NO_FATAL_FAILURE(AddEntry(*program, entry));
+    program->clickToolbar(ui::kIdStart);
+    const MessageBoxView box = program->waitForMessageBox(40s);
+    ASSERT_NE(box.window, nullptr)
+        << "no alarm; the proxy answered " << site.count(url) << " requests";
+    EXPECT_EQ(box.text, monitor::AlarmMessage(url, {kKeywordsAll, std::string(text::kTagAll)}));
+    PressOk(box.window);
+    EXPECT_TRUE(WaitGoneOrHidden(box.window, 10s));
+    // The first fetch carries no Referer; the program's own client names the page.
+    bool firstFetch = false;
+    bool refetch = false;
+    for (const RecordedRequest& request : server.requests()) {
+        if (request.requestLine != "GET " + url + " HTTP/1.1" &&
+            request.requestLine != "GET " + withPort + " HTTP/1.1") {
+            continue;
+        }
+        const std::string referer = test_support::HeaderValue(request.headerBlock, "Referer");
+        (referer.empty() ? firstFetch : refetch) = true;
+        if (!referer.empty()) {
+            EXPECT_EQ(referer, url);
+        }
+    }
+    EXPECT_TRUE(firstFetch);
+    EXPECT_TRUE(refetch);
+}
+
 // ---- journey 3 ----
 
 TEST_F(Journey, ExportQuitFromTheTrayRestartAndImportBringBackTheRows) {

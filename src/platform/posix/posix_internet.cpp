@@ -27,6 +27,10 @@ class UnavailableInternetApi final : public fetch::InternetApi {
         if (bytesRead != nullptr) *bytesRead = 0;
         return false;
     }
+    bool queryDataAvailable(InternetHandle, uint32_t* bytesAvailable) override {
+        if (bytesAvailable != nullptr) *bytesAvailable = 0;
+        return false;
+    }
     bool queryInfo(InternetHandle, uint32_t, void*, uint32_t*, uint32_t*) override { return false; }
     bool closeHandle(InternetHandle) override { return false; }
 };

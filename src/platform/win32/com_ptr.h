@@ -1,11 +1,8 @@
-// Owners for COM objects and automation values: released exactly once, never copied.
+// The owner of a COM object: released exactly once, never copied.
 #pragma once
 
 #include <windows.h>
 
-#include <oleauto.h>
-
-#include <string>
 #include <utility>
 
 namespace pagorin::platform {
@@ -41,31 +38,6 @@ class ComPtr {
 
   private:
     Interface* pointer_ = nullptr;
-};
-
-class UniqueBstr {
-  public:
-    explicit UniqueBstr(const std::wstring& text)
-        : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~UniqueBstr() { SysFreeString(value_); }
-    UniqueBstr(const UniqueBstr&) = delete;
-    UniqueBstr& operator=(const UniqueBstr&) = delete;
-    BSTR get() const { return value_; }
-
-  private:
-    BSTR value_;
-};
-
-class UniqueVariant {
-  public:
-    UniqueVariant() { VariantInit(&value_); }
-    ~UniqueVariant() { VariantClear(&value_); }
-    UniqueVariant(const UniqueVariant&) = delete;
-    UniqueVariant& operator=(const UniqueVariant&) = delete;
-    VARIANT* get() { return &value_; }
-
-  private:
-    VARIANT value_;
 };
 
 }  // namespace pagorin::platform

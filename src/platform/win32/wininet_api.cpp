@@ -1,6 +1,8 @@
-// Binding the eight Internet calls by name from wininet.dll, and the program's one
+// Binding the Internet calls by name from wininet.dll, and the program's one
 // shared instance of it.
 #include "platform/win32/wininet_api.h"
+
+#include "fetch/time_limited_call.h"
 
 namespace pagorin::platform {
 namespace {
@@ -14,7 +16,8 @@ Function procedure(HMODULE module, const char* name) {
 
 }  // namespace
 
-WinInetApi::WinInetApi(const wchar_t* libraryName) : module_(LoadLibraryW(libraryName)) {
+WinInetApi::WinInetApi(const wchar_t* libraryName)
+    : module_(LoadLibraryExW(libraryName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
     if (!module_) return;
     const HMODULE module = module_.get();
     open_ = procedure<OpenFn>(module, "InternetOpenA");
@@ -23,11 +26,13 @@ WinInetApi::WinInetApi(const wchar_t* libraryName) : module_(LoadLibraryW(librar
     setOption_ = procedure<SetOptionFn>(module, "InternetSetOptionA");
     sendRequest_ = procedure<SendRequestFn>(module, "HttpSendRequestA");
     readFile_ = procedure<ReadFileFn>(module, "InternetReadFile");
+    queryDataAvailable_ = procedure<QueryDataAvailableFn>(module, "InternetQueryDataAvailable");
     queryInfo_ = procedure<QueryInfoFn>(module, "HttpQueryInfoA");
     closeHandle_ = procedure<CloseHandleFn>(module, "InternetCloseHandle");
     const bool complete = open_ != nullptr && connect_ != nullptr && openRequest_ != nullptr &&
                           setOption_ != nullptr && sendRequest_ != nullptr &&
-                          readFile_ != nullptr && queryInfo_ != nullptr && closeHandle_ != nullptr;
+                          readFile_ != nullptr && queryDataAvailable_ != nullptr &&
+                          queryInfo_ != nullptr && closeHandle_ != nullptr;
     if (!complete) {
         open_ = nullptr;
         connect_ = nullptr;
@@ -35,6 +40,7 @@ WinInetApi::WinInetApi(const wchar_t* libraryName) : module_(LoadLibraryW(librar
         setOption_ = nullptr;
         sendRequest_ = nullptr;
         readFile_ = nullptr;
+        queryDataAvailable_ = nullptr;
         queryInfo_ = nullptr;
         closeHandle_ = nullptr;
         module_.reset();
@@ -86,6 +92,13 @@ bool WinInetApi::readFile(fetch::InternetHandle file, void* buffer, uint32_t byt
     return ok;
 }
 
+bool WinInetApi::queryDataAvailable(fetch::InternetHandle file, uint32_t* bytesAvailable) {
+    DWORD count = 0;
+    const bool ok = bound() && queryDataAvailable_(file, &count, 0, 0) != FALSE;
+    if (bytesAvailable != nullptr) *bytesAvailable = ok ? count : 0;
+    return ok;
+}
+
 bool WinInetApi::queryInfo(fetch::InternetHandle request, uint32_t infoLevel, void* buffer,
                            uint32_t* length, uint32_t* index) {
     if (!bound()) return false;
@@ -106,7 +119,16 @@ bool WinInetApi::closeHandle(fetch::InternetHandle handle) {
 // Loaded once, on first use, and kept for the life of the process: requests may still be
 // running on worker threads while static objects are destroyed at exit.
 fetch::InternetApi& SystemInternetApi() {
-    static WinInetApi* const api = new WinInetApi(L"wininet.dll");
+    static WinInetApi* const api = [] {
+        auto* made = new WinInetApi(L"wininet.dll");
+        // Three workers' requests and those given up that are still ending.
+        const uint32_t connections = 4 * static_cast<uint32_t>(fetch::kMaxCallThreads);
+        made->setOption(nullptr, fetch::wininet::kOptionMaxConnsPerServer, &connections,
+                        sizeof connections);
+        made->setOption(nullptr, fetch::wininet::kOptionMaxConnsPer10Server, &connections,
+                        sizeof connections);
+        return made;
+    }();
     return *api;
 }
 

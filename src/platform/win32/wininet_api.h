@@ -17,12 +17,14 @@ struct ModuleTraits {
 using UniqueModule = UniqueResource<ModuleTraits>;
 
 // Every call fails (open returns null, the others FALSE) when the library or any one of
-// its eight functions cannot be found: a half-bound library is no library.
+// its functions cannot be found: a half-bound library is no library.
 class WinInetApi final : public fetch::InternetApi {
   public:
+    // The library is looked for in the system folder only: a file of that name planted
+    // beside the program is never loaded.
     explicit WinInetApi(const wchar_t* libraryName);
 
-    // True when the library and all eight functions were found.
+    // True when the library and all its functions were found.
     bool bound() const { return closeHandle_ != nullptr; }
 
     fetch::InternetHandle open(const char* agent, uint32_t accessType, const char* proxy,
@@ -40,6 +42,7 @@ class WinInetApi final : public fetch::InternetApi {
                      const void* optional, uint32_t optionalLength) override;
     bool readFile(fetch::InternetHandle file, void* buffer, uint32_t bytesToRead,
                   uint32_t* bytesRead) override;
+    bool queryDataAvailable(fetch::InternetHandle file, uint32_t* bytesAvailable) override;
     bool queryInfo(fetch::InternetHandle request, uint32_t infoLevel, void* buffer,
                    uint32_t* length, uint32_t* index) override;
     bool closeHandle(fetch::InternetHandle handle) override;
@@ -54,6 +57,7 @@ class WinInetApi final : public fetch::InternetApi {
     using SetOptionFn = BOOL(WINAPI*)(void*, DWORD, LPVOID, DWORD);
     using SendRequestFn = BOOL(WINAPI*)(void*, LPCSTR, DWORD, LPVOID, DWORD);
     using ReadFileFn = BOOL(WINAPI*)(void*, LPVOID, DWORD, LPDWORD);
+    using QueryDataAvailableFn = BOOL(WINAPI*)(void*, LPDWORD, DWORD, DWORD_PTR);
     using QueryInfoFn = BOOL(WINAPI*)(void*, DWORD, LPVOID, LPDWORD, LPDWORD);
     using CloseHandleFn = BOOL(WINAPI*)(void*);
 
@@ -64,11 +68,14 @@ class WinInetApi final : public fetch::InternetApi {
     SetOptionFn setOption_ = nullptr;
     SendRequestFn sendRequest_ = nullptr;
     ReadFileFn readFile_ = nullptr;
+    QueryDataAvailableFn queryDataAvailable_ = nullptr;
     QueryInfoFn queryInfo_ = nullptr;
     CloseHandleFn closeHandle_ = nullptr;
 };
 
-// The process's one binding to "wininet.dll", made on first use and kept to the end.
+// The process's one binding to "wininet.dll", made on first use and kept to the end. It
+// lets the process keep more connections to one server open than the library's default
+// of a few, so that requests left hanging on a server never hold up another entry's.
 fetch::InternetApi& SystemInternetApi();
 
 }  // namespace pagorin::platform
