@@ -66,6 +66,8 @@ MainWindow::~MainWindow() {
 bool MainWindow::createAndShow(int showCommand) {
     scale_ = Scale::ofScreen();
     programIcon_.reset(loadIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON)));
+    // The notification area shows small icons: one drawn at that size stays sharp.
+    trayIcon_.reset(loadIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON)));
     const int width = scale_(kMainWidth);
     const int height = scale_(kMainHeight);
     const auto [left, top] = CentredOnScreen(width, height);
@@ -192,7 +194,11 @@ void MainWindow::onMainWindowMoved() {
     if (!IsIconic(hwnd())) return;
     // The icon first: if the notification area refuses it, the window stays on the
     // taskbar instead of vanishing out of the user's reach.
-    if (tray_->set(programIcon_.get(), kTrayTip)) ShowWindow(hwnd(), SW_HIDE);
+    if (!tray_->set(trayIcon_.get(), kTrayTip)) return;
+    ShowWindow(hwnd(), SW_HIDE);
+    // Windows puts a new icon behind the "^" arrow, where a user who saw the window
+    // vanish may not find it and start a second copy.
+    tray_->noticeOnce(kTrayNoticeTitle, kTrayNoticeText);
 }
 
 void MainWindow::restoreAndCentre() {
@@ -367,6 +373,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         default:
             if (message == taskbarCreatedMessage_ && message != 0 && tray_ && tray_->present()) {
+                // Also sent when only the display scale changed: then the icon is still there.
                 tray_->restore();
                 return 0;
             }

@@ -85,6 +85,7 @@ class MainWindow : public Window, public monitor::ElapsedDisplay, private items:
     platform::UniqueFont uiFont_;
     platform::UniqueFont elapsedFont_;
     platform::UniqueIcon programIcon_;
+    platform::UniqueIcon trayIcon_;
     std::array<platform::UniqueIcon, 6> buttonIcons_;
     std::array<ImageButtonState, 6> buttonStates_{};
     platform::UniqueMenu contextMenu_;

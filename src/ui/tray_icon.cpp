@@ -1,11 +1,20 @@
 // Shell_NotifyIconW for the one icon.
 #include "ui/tray_icon.h"
 
-#include <shellapi.h>
-
 #include "platform/win32/wide_text.h"
 
 namespace pagorin::ui {
+namespace {
+
+TrayIcon::Notify notifyShell = Shell_NotifyIconW;
+
+template <size_t N>
+void copyText(wchar_t (&target)[N], const wchar_t* source) {
+    lstrcpynW(target, source, static_cast<int>(N));
+}
+
+}  // namespace
+
 TrayAction TrayActionOf(LPARAM mouseMessage) {
     switch (static_cast<UINT>(mouseMessage)) {
         case WM_LBUTTONUP:
@@ -20,44 +29,55 @@ TrayAction TrayActionOf(LPARAM mouseMessage) {
     }
 }
 
-bool TrayIcon::set(HICON icon, std::string_view gbkTip) {
-    icon_ = icon;
-    const std::wstring tip = platform::ToWide(gbkTip);
-    lstrcpynW(tip_, tip.c_str(), static_cast<int>(sizeof tip_ / sizeof tip_[0]));
-    if (present_) {
-        NOTIFYICONDATAW data{};
-        data.cbSize = sizeof data;
-        data.hWnd = owner_;
-        data.uID = kTrayIconId;
-        data.uFlags = NIF_ICON | NIF_TIP;
-        data.hIcon = icon_;
-        lstrcpynW(data.szTip, tip_, static_cast<int>(sizeof data.szTip / sizeof data.szTip[0]));
-        if (Shell_NotifyIconW(NIM_MODIFY, &data)) return true;
-        present_ = false;  // gone (the taskbar restarted): add it again
-    }
-    return restore();
+void TrayIcon::SetNotifyForTests(Notify notify) {
+    notifyShell = notify != nullptr ? notify : Shell_NotifyIconW;
 }
 
-bool TrayIcon::restore() {
+NOTIFYICONDATAW TrayIcon::data(UINT flags) const {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
     data.hWnd = owner_;
     data.uID = kTrayIconId;
-    data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
-    data.uCallbackMessage = callbackMessage_;
-    data.hIcon = icon_;
-    lstrcpynW(data.szTip, tip_, static_cast<int>(sizeof data.szTip / sizeof data.szTip[0]));
-    present_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    data.uFlags = flags;
+    if (flags & NIF_MESSAGE) data.uCallbackMessage = callbackMessage_;
+    if (flags & NIF_ICON) data.hIcon = icon_;
+    if (flags & NIF_TIP) copyText(data.szTip, tip_);
+    return data;
+}
+
+bool TrayIcon::set(HICON icon, std::string_view gbkTip) {
+    icon_ = icon;
+    copyText(tip_, platform::ToWide(gbkTip).c_str());
+    if (present_) {
+        NOTIFYICONDATAW modified = data(NIF_ICON | NIF_TIP);
+        if (notifyShell(NIM_MODIFY, &modified)) return true;
+        present_ = false;  // gone (the taskbar restarted): add it again
+    }
+    NOTIFYICONDATAW added = data(NIF_ICON | NIF_TIP | NIF_MESSAGE);
+    present_ = notifyShell(NIM_ADD, &added) != FALSE;
     return present_;
+}
+
+bool TrayIcon::restore() {
+    NOTIFYICONDATAW icon = data(NIF_ICON | NIF_TIP | NIF_MESSAGE);
+    present_ = notifyShell(NIM_MODIFY, &icon) != FALSE || notifyShell(NIM_ADD, &icon) != FALSE;
+    return present_;
+}
+
+bool TrayIcon::noticeOnce(std::string_view gbkTitle, std::string_view gbkText) {
+    if (noticeShown_ || !present_) return false;
+    NOTIFYICONDATAW notice = data(NIF_INFO);
+    copyText(notice.szInfoTitle, platform::ToWide(gbkTitle).c_str());
+    copyText(notice.szInfo, platform::ToWide(gbkText).c_str());
+    notice.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
+    noticeShown_ = notifyShell(NIM_MODIFY, &notice) != FALSE;
+    return noticeShown_;
 }
 
 void TrayIcon::remove() {
     if (!present_) return;
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof data;
-    data.hWnd = owner_;
-    data.uID = kTrayIconId;
-    Shell_NotifyIconW(NIM_DELETE, &data);
+    NOTIFYICONDATAW removed = data(0);
+    notifyShell(NIM_DELETE, &removed);
     present_ = false;
 }
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <string_view>
 
 namespace pagorin::ui {
@@ -22,6 +24,10 @@ inline constexpr UINT kTrayIconId = 1;
 
 class TrayIcon {
   public:
+    // Shell_NotifyIconW; tests put a recorder in front of it.
+    using Notify = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAW data);
+    static void SetNotifyForTests(Notify notify);
+
     TrayIcon(HWND owner, UINT callbackMessage) : owner_(owner), callbackMessage_(callbackMessage) {}
     ~TrayIcon() { remove(); }
     TrayIcon(const TrayIcon&) = delete;
@@ -30,17 +36,25 @@ class TrayIcon {
     // Adds the icon, or replaces the image and tip of the one there. False when the
     // notification area refused it.
     bool set(HICON icon, std::string_view gbkTip);
-    // After the taskbar restarted: the icon it forgot is added again.
+    // After "TaskbarCreated": the taskbar restarted and forgot the icon, or only the
+    // display scale changed and the icon is still there. Changed if it is, added if not.
     bool restore();
+    // A balloon on the icon, without sound; only the first call of the icon's life shows
+    // one. False when it was not shown.
+    bool noticeOnce(std::string_view gbkTitle, std::string_view gbkText);
     void remove();
     bool present() const { return present_; }
 
   private:
+    // The icon's data, with `flags` and what they name filled in.
+    NOTIFYICONDATAW data(UINT flags) const;
+
     HWND owner_;
     UINT callbackMessage_;
     HICON icon_ = nullptr;
     wchar_t tip_[128] = {};
     bool present_ = false;
+    bool noticeShown_ = false;
 };
 
 }  // namespace pagorin::ui

@@ -233,6 +233,9 @@ TEST(AlarmPresenter, ShowsTheAlarmOnTheWorkersThreadUntilTheUserClosesIt) {
     DWORD process = 0;
     EXPECT_EQ(GetWindowThreadProcessId(box, &process), worker.threadId());
     EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);  // no owner: nothing else is disabled
+    // In front of every window, also of the program the user works in.
+    EXPECT_NE(GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_TRUE(IsWindowEnabled(GetDesktopWindow()));
     EXPECT_EQ(WindowText(box), monitor::kAlarmCaption);
     EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), message);
 

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -101,6 +102,32 @@ bool trayIconPresent(HWND window) {
     data.hWnd = window;
     data.uID = kTrayIconId;
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+// What the window asks of the notification area, recorded on its way there.
+struct NotifyCall {
+    DWORD message;
+    UINT flags;
+    HICON icon;
+    DWORD infoFlags;
+    std::wstring infoTitle;
+    std::wstring info;
+};
+std::vector<NotifyCall> notifyCalls;
+BOOL WINAPI RecordNotify(DWORD message, PNOTIFYICONDATAW data) {
+    notifyCalls.push_back(
+        {message, data->uFlags, data->hIcon, data->dwInfoFlags, data->szInfoTitle, data->szInfo});
+    return Shell_NotifyIconW(message, data);
+}
+
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+    if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -284,12 +311,24 @@ TEST_F(MainWindowTest, ButtonsAndMenusReachTheirCommands) {
 }
 
 TEST_F(MainWindowTest, MinimiseHidesInTheTrayAndAClickBringsItBack) {
+    notifyCalls.clear();
+    TrayIcon::SetNotifyForTests(RecordNotify);
     SetWindowPos(window.hwnd(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     pump();
     EXPECT_FALSE(trayIconPresent(window.hwnd()));  // moving a shown window makes no icon
     ShowWindow(window.hwnd(), SW_MINIMIZE);
     pump();
     ASSERT_TRUE(trayIconPresent(window.hwnd()));
+    // The small icon, drawn at the small size; then one balloon, silent, saying where
+    // the icon went.
+    ASSERT_GE(notifyCalls.size(), 2u);
+    EXPECT_EQ(notifyCalls[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(IconWidth(notifyCalls[0].icon), GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(notifyCalls[1].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(notifyCalls[1].flags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(notifyCalls[1].infoFlags, static_cast<DWORD>(NIIF_INFO | NIIF_NOSOUND));
+    EXPECT_EQ(notifyCalls[1].infoTitle, ToWide(kTrayNoticeTitle));
+    EXPECT_EQ(notifyCalls[1].info, ToWide(kTrayNoticeText));
     EXPECT_FALSE(IsWindowVisible(window.hwnd()));
     SendMessageW(window.hwnd(), WM_APP_TRAY, 0, WM_LBUTTONUP);
     pump();
@@ -307,11 +346,36 @@ TEST_F(MainWindowTest, MinimiseHidesInTheTrayAndAClickBringsItBack) {
     SendMessageW(window.hwnd(), WM_APP_TRAY, 0, WM_LBUTTONDBLCLK);
     pump();
     EXPECT_TRUE(IsWindowVisible(window.hwnd()));
+    // Later minimises explain nothing more.
+    EXPECT_EQ(std::count_if(notifyCalls.begin(), notifyCalls.end(),
+                            [](const NotifyCall& call) { return (call.flags & NIF_INFO) != 0; }),
+              1);
+    TrayIcon::SetNotifyForTests(nullptr);
     // "显示主界面" on a shown window restores and centres it.
     SetWindowPos(window.hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     SendMessageW(window.hwnd(), WM_COMMAND, kIdShowMainWindow, 0);
     GetWindowRect(window.hwnd(), &rect);
     EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - kMainWidth) / 2);
+}
+
+// Windows sends "TaskbarCreated" also when the display scale changes, with the icon still
+// there: it is kept, minimising still hides the window, and the exit still removes it.
+TEST_F(MainWindowTest, TaskbarCreatedWhileTheIconIsThereKeepsIt) {
+    ShowWindow(window.hwnd(), SW_MINIMIZE);
+    pump();
+    ASSERT_TRUE(trayIconPresent(window.hwnd()));
+    SendMessageW(window.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    pump();
+    EXPECT_TRUE(trayIconPresent(window.hwnd()));
+    SendMessageW(window.hwnd(), WM_APP_TRAY, 0, WM_LBUTTONUP);
+    pump();
+    ASSERT_TRUE(IsWindowVisible(window.hwnd()));
+    ShowWindow(window.hwnd(), SW_MINIMIZE);
+    pump();
+    EXPECT_FALSE(IsWindowVisible(window.hwnd()));
+    HWND hwnd = window.hwnd();
+    SendMessageW(hwnd, WM_COMMAND, kIdExit, 0);
+    EXPECT_FALSE(trayIconPresent(hwnd));
 }
 
 TEST_F(MainWindowTest, ExitDestroysTheWindowAndRemovesTheIcon) {

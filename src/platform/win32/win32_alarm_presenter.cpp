@@ -64,7 +64,12 @@ void Win32AlarmPresenter::showMessage(std::string_view text, std::string_view ca
             EnumThreadWindows(threadId, CloseDialog, 0);
         });
         if (!stop.stopRequested()) {
-            MessageBoxW(nullptr, wideText.c_str(), wideCaption.c_str(), MB_OK | MB_ICONINFORMATION);
+            // Topmost, and asking for the foreground: Windows keeps a background program's
+            // new window behind the one the user works in, and while the main window sits
+            // in the notification area there is no taskbar button to flash. With no owner
+            // the system-modal box disables no window.
+            MessageBoxW(nullptr, wideText.c_str(), wideCaption.c_str(),
+                        MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL | MB_SETFOREGROUND);
         }
     }
     // With the registration gone no further quit can come.
