@@ -67,7 +67,9 @@ int main() {
     const std::string fileName(items::kItemFileName);
     const double exportSeconds = BestSeconds([&] {
         const items::ItemFileContent content = items::FormatItemFile(list);
-        if (!folder.replaceFile(fileName, content.bytes)) throw std::runtime_error("export failed");
+        if (folder.replaceFile(fileName, content.bytes) !=
+            pagorin::platform::ReplaceResult::kReplaced)
+            throw std::runtime_error("export failed");
     });
     const std::filesystem::path exported = folderPath / fileName;
     const auto bytes = std::filesystem::file_size(exported);

@@ -21,6 +21,12 @@ std::string ExportFailedMessage(std::string_view path) {
     return message;
 }
 
+std::string FolderNotWritableMessage(std::string_view path) {
+    std::string message(kFolderNotWritableBefore);
+    message.append(path).append(kFolderNotWritableAfter);
+    return message;
+}
+
 std::string RowsWillNotRoundTripMessage(const ItemList& list, const std::vector<int32_t>& rows) {
     std::string message(kShiftedBefore);
     for (size_t i = 0; i < rows.size() && i < kRowsNamed; ++i) {
@@ -48,8 +54,12 @@ void ItemFileCommands::exportItems() {
         return;
     }
     const items::ItemFileContent content = items::FormatItemFile(list_);
-    if (!folder_.replaceFile(items::kItemFileName, content.bytes)) {
-        messages_.show(ExportFailedMessage(folder_.pathOf(items::kItemFileName)),
+    const platform::ReplaceResult result = folder_.replaceFile(items::kItemFileName, content.bytes);
+    if (result != platform::ReplaceResult::kReplaced) {
+        const std::string path = folder_.pathOf(items::kItemFileName);
+        messages_.show(result == platform::ReplaceResult::kFolderNotWritable
+                           ? FolderNotWritableMessage(path)
+                           : ExportFailedMessage(path),
                        text::kCaptionNotice, MessageIcon::kWarning);
         return;
     }

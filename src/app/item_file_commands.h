@@ -35,6 +35,10 @@ class ItemFileCommands {
 // "导出失败：无法写入文件“PATH”。原有文件未被改动，请检查文件是否只读或被其他程序占用。"
 std::string ExportFailedMessage(std::string_view path);
 
+// "导出失败：程序所在的文件夹不允许写入，无法保存文件“PATH”。请把程序放到自己可以写入的文件夹
+// （例如“文档”）中再导出。": the folder refuses new files, as Program Files does.
+std::string FolderNotWritableMessage(std::string_view path);
+
 // "导出已完成，但序号为 1、3 的监控项目含有“，”或换行，再次导入时内容会错位，请修改后重新导出。"
 // Names at most 20 rows, then "等共 N 项"; a row with an empty 序号 is named "第N行".
 std::string RowsWillNotRoundTripMessage(const items::ItemList& list,

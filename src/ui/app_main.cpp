@@ -77,9 +77,16 @@ int runProgram(int showCommand) {
 }  // namespace pagorin::ui
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    // Before anything loads a library: none is looked for beside the program, where a
+    // file of a system library's name (in Downloads, say) would run with the user's
+    // rights.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     const int code = pagorin::ui::runProgram(showCommand);
     // 6. The exit cleanup, then the end: workers still running end with the process,
-    // without waiting for a fetch or an open alarm.
+    // without waiting for a fetch or an open alarm. Not ExitProcess: it runs every
+    // library's detach code, which may wait for a lock a worker or request thread holds
+    // inside the Internet or sound library at that moment. Nothing is written at exit.
     pagorin::ui::releaseProcessState();
-    ExitProcess(static_cast<UINT>(code));
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+    return code;
 }

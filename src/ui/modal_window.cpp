@@ -3,6 +3,7 @@
 
 #include <uxtheme.h>
 
+#include "platform/win32/system_library.h"
 #include "ui/resources/resource_ids.h"
 
 namespace pagorin::ui {
@@ -31,12 +32,18 @@ void ModalWindow::setProgramIcon() {
 }
 
 void ModalWindow::drawGroupBoxesUnthemed(std::span<const int> ids) const {
+    // The theme library from the system folder, when the first dialog opens.
+    static const auto setTheme =
+        platform::SystemProcedure<decltype(&SetWindowTheme)>(L"uxtheme.dll", "SetWindowTheme");
+    static const auto getTheme =
+        platform::SystemProcedure<decltype(&GetWindowTheme)>(L"uxtheme.dll", "GetWindowTheme");
+    if (setTheme == nullptr || getTheme == nullptr) return;  // no themes: drawn classic anyway
     for (int id : ids) {
         HWND box = GetDlgItem(hwnd(), id);
-        SetWindowTheme(box, L"", L"");
+        setTheme(box, L"", L"");
         // Some uxtheme versions refuse the empty names; a class list that names no theme
         // class has the same effect.
-        if (GetWindowTheme(box) != nullptr) SetWindowTheme(box, L" ", L" ");
+        if (getTheme(box) != nullptr) setTheme(box, L" ", L" ");
     }
 }
 

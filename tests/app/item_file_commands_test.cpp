@@ -17,18 +17,18 @@ using platform::MessageIcon;
 
 struct FakeFolder : platform::Folder {
     std::map<std::string, std::string> files;
-    bool writable = true;
+    platform::ReplaceResult result = platform::ReplaceResult::kReplaced;
     int writes = 0;
     std::optional<std::string> readFile(std::string_view name) const override {
         auto found = files.find(std::string(name));
         if (found == files.end()) return std::nullopt;
         return found->second;
     }
-    bool replaceFile(std::string_view name, std::string_view bytes) override {
+    platform::ReplaceResult replaceFile(std::string_view name, std::string_view bytes) override {
         ++writes;
-        if (!writable) return false;
-        files[std::string(name)] = std::string(bytes);
-        return true;
+        if (result == platform::ReplaceResult::kReplaced)
+            files[std::string(name)] = std::string(bytes);
+        return result;
     }
     std::string pathOf(std::string_view name) const override {
         return "D:\\Pagorin\\" + std::string(name);
@@ -91,7 +91,7 @@ TEST_F(ItemFileCommandsTest, SuccessfulExportIsSilentAndWritesTheFormat) {
 
 TEST_F(ItemFileCommandsTest, FailedExportSaysSoAndNamesTheFile) {
     add("1");
-    folder.writable = false;
+    folder.result = platform::ReplaceResult::kFailed;
     commands.exportItems();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text,
@@ -99,6 +99,18 @@ TEST_F(ItemFileCommandsTest, FailedExportSaysSoAndNamesTheFile) {
     EXPECT_NE(messages.shown[0].text.find("D:\\Pagorin\\\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF.txt"),
               std::string::npos);
     EXPECT_EQ(messages.shown[0].caption, text::kCaptionNotice);
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::kWarning);
+
+    // A folder that refuses new files (Program Files) is named as the cause, and the
+    // way out: keep the program in a folder of the user's own.
+    messages.shown.clear();
+    folder.result = platform::ReplaceResult::kFolderNotWritable;
+    commands.exportItems();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const std::string text = messages.shown[0].text;
+    EXPECT_EQ(text, FolderNotWritableMessage("D:\\Pagorin\\" + std::string(kItemFileName)));
+    EXPECT_NE(text.find("\xCE\xC4\xB5\xB5"), std::string::npos);  // 文档
+    EXPECT_NE(text.find("D:\\Pagorin\\\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF.txt"), std::string::npos);
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::kWarning);
 }
 

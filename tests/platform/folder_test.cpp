@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "app/item_file_commands.h"
 #include "items/item_file.h"
@@ -187,20 +188,21 @@ TEST(Folder, ReplaceWritesExactBytesAndLeavesNoTemporaryFile) {
     TemporaryFolder temporary;
     std::string bytes;
     for (int i = 0; i < 3 * 1024 * 1024 + 17; ++i) bytes.push_back(static_cast<char>(i * 31));
-    ASSERT_TRUE(temporary.folder().replaceFile(kItemFileName, bytes));
+    ASSERT_EQ(temporary.folder().replaceFile(kItemFileName, bytes), ReplaceResult::kReplaced);
     EXPECT_EQ(temporary.folder().readFile(kItemFileName), bytes);
-    ASSERT_TRUE(temporary.folder().replaceFile(kItemFileName, "short"));
+    ASSERT_EQ(temporary.folder().replaceFile(kItemFileName, "short"), ReplaceResult::kReplaced);
     EXPECT_EQ(temporary.folder().readFile(kItemFileName), "short");
-    ASSERT_TRUE(temporary.folder().replaceFile(kItemFileName, ""));
+    ASSERT_EQ(temporary.folder().replaceFile(kItemFileName, ""), ReplaceResult::kReplaced);
     EXPECT_EQ(temporary.folder().readFile(kItemFileName), "");
     EXPECT_EQ(temporary.entryCount(), 1);
 }
 
 TEST(Folder, ReadOnlyFileIsKeptAsItWas) {
     TemporaryFolder temporary;
-    ASSERT_TRUE(temporary.folder().replaceFile(kItemFileName, "old entries\r\n"));
+    ASSERT_EQ(temporary.folder().replaceFile(kItemFileName, "old entries\r\n"),
+              ReplaceResult::kReplaced);
     temporary.makeReadOnly(kItemFileName);
-    EXPECT_FALSE(temporary.folder().replaceFile(kItemFileName, "new"));
+    EXPECT_EQ(temporary.folder().replaceFile(kItemFileName, "new"), ReplaceResult::kFailed);
     EXPECT_EQ(temporary.folder().readFile(kItemFileName), "old entries\r\n");
     EXPECT_EQ(temporary.entryCount(), 1);
 }
@@ -208,7 +210,8 @@ TEST(Folder, ReadOnlyFileIsKeptAsItWas) {
 #if defined(_WIN32)
 TEST(Folder, LockedFileIsKeptAsItWasAndTheFailureIsShown) {
     TemporaryFolder temporary;
-    ASSERT_TRUE(temporary.folder().replaceFile(kItemFileName, "old entries\r\n"));
+    ASSERT_EQ(temporary.folder().replaceFile(kItemFileName, "old entries\r\n"),
+              ReplaceResult::kReplaced);
     // Another program holds the file open without sharing it.
     const std::wstring suffix = std::to_wstring(GetCurrentProcessId());
     const std::wstring readyName = L"pagorin-lock-ready-" + suffix;
@@ -237,18 +240,64 @@ TEST(Folder, LockedFileIsKeptAsItWasAndTheFailureIsShown) {
     DWORD exitCode = 1;
     GetExitCodeProcess(process.hProcess, &exitCode);
     EXPECT_EQ(exitCode, 0u);
-    for (HANDLE handle : {process.hProcess, process.hThread, ready, release}) CloseHandle(handle);
+    for (HANDLE handle : {process.hProcess, process.hThread}) CloseHandle(handle);
 
     EXPECT_EQ(temporary.folder().readFile(kItemFileName), "old entries\r\n");
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0],
               app::ExportFailedMessage(temporary.folder().pathOf(kItemFileName)));
     EXPECT_EQ(temporary.entryCount(), 1);
+
+    // A scanner holds the file for a moment only: the export waits for it and succeeds.
+    ResetEvent(ready);
+    ResetEvent(release);
+    ASSERT_TRUE(CreateProcessW(holder.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    ASSERT_EQ(WaitForSingleObject(ready, 20000), WAIT_OBJECT_0);
+    std::thread releaser([release] {
+        Sleep(250);
+        SetEvent(release);
+    });
+    messages.texts.clear();
+    app::ItemFileCommands(list, temporary.folder(), messages).exportItems();
+    releaser.join();
+    WaitForSingleObject(process.hProcess, 20000);
+    for (HANDLE handle : {process.hProcess, process.hThread, ready, release}) CloseHandle(handle);
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_NE(temporary.folder().readFile(kItemFileName), "old entries\r\n");
+    EXPECT_EQ(temporary.entryCount(), 1);
+}
+
+// Temporary files an export cut short by a power loss left beside the program go at the
+// next export; one written a moment ago may be another copy's export, and stays.
+TEST(Folder, TemporaryFilesLeftBehindGoAtTheNextExport) {
+    TemporaryFolder temporary;
+    const std::wstring base = temporary.wide(kItemFileName);
+    const auto leave = [](const std::wstring& path, int minutesAgo) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER time{{now.dwLowDateTime, now.dwHighDateTime}};
+        time.QuadPart -= static_cast<ULONGLONG>(minutesAgo) * 60 * 10000000;
+        const FILETIME written{time.LowPart, time.HighPart};
+        SetFileTime(file, nullptr, nullptr, &written);
+        CloseHandle(file);
+    };
+    leave(base + L".4242.0.tmp", 90);
+    leave(base + L".4242.1.tmp", 2);
+    leave(base + L".4343.0.tmp", 0);
+    ASSERT_EQ(temporary.entryCount(), 3);
+    ASSERT_EQ(temporary.folder().replaceFile(kItemFileName, "rows"), ReplaceResult::kReplaced);
+    EXPECT_EQ(GetFileAttributesW((base + L".4242.0.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW((base + L".4242.1.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW((base + L".4343.0.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(temporary.entryCount(), 2);  // the file and the fresh one
 }
 
 TEST(Folder, PathsOutsideGbkAreReachedAndShownWithQuestionMarks) {
     TemporaryFolder temporary;
-    ASSERT_TRUE(temporary.folder().replaceFile(kItemFileName, "x"));
+    ASSERT_EQ(temporary.folder().replaceFile(kItemFileName, "x"), ReplaceResult::kReplaced);
     // The file really is where the wide path says, under its Chinese name.
     EXPECT_NE(GetFileAttributesW(temporary.wide(kItemFileName).c_str()), INVALID_FILE_ATTRIBUTES);
     const std::string shown = temporary.folder().pathOf(kItemFileName);
@@ -284,7 +333,8 @@ TEST(Folder, ReadOnlyFolderKeepsTheFileAndTheFailureIsShown) {
     commands.exportItems();
     EXPECT_EQ(folder.readFile(kItemFileName), before);
     ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_EQ(messages.texts[0], app::ExportFailedMessage(folder.pathOf(kItemFileName)));
+    // The folder refuses new files: the message says so, and where to keep the program.
+    EXPECT_EQ(messages.texts[0], app::FolderNotWritableMessage(folder.pathOf(kItemFileName)));
 
     items::ItemList imported;
     app::ItemFileCommands(imported, folder, messages).importItems();
@@ -302,7 +352,7 @@ TEST(Folder, FullDiskKeepsTheFileAndTheFailureIsShown) {
     items::ItemList oldList;
     appendRows(oldList, 3);
     const std::string old = items::FormatItemFile(oldList).bytes;
-    ASSERT_TRUE(temporary.folder().replaceFile(kItemFileName, old));
+    ASSERT_EQ(temporary.folder().replaceFile(kItemFileName, old), ReplaceResult::kReplaced);
     temporary.fillDisk("filler");
     items::ItemList list;
     appendRows(list, 50);

@@ -71,7 +71,7 @@ std::optional<std::string> PosixFolder::readFile(std::string_view gbkName) const
     }
 }
 
-bool PosixFolder::replaceFile(std::string_view gbkName, std::string_view bytes) {
+ReplaceResult PosixFolder::replaceFile(std::string_view gbkName, std::string_view bytes) {
     static std::atomic<unsigned> counter{0};
     const std::string target = pathOf(gbkName);
     // Keeps a read-only item file as it is, as the Windows build does.
@@ -79,18 +79,21 @@ bool PosixFolder::replaceFile(std::string_view gbkName, std::string_view bytes) 
     struct stat status {};
     if (::stat(target.c_str(), &status) == 0 &&
         (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        return false;
+        return ReplaceResult::kFailed;
     }
     const std::string temporary = target + "." + std::to_string(::getpid()) + "." +
                                   std::to_string(counter.fetch_add(1)) + ".tmp";
     Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (file.get() < 0) return false;
+    if (file.get() < 0) {
+        return errno == EACCES || errno == EROFS ? ReplaceResult::kFolderNotWritable
+                                                 : ReplaceResult::kFailed;
+    }
     if (!writeAll(file.get(), bytes) || ::fsync(file.get()) != 0 || !file.closeChecked() ||
         std::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
-        return false;
+        return ReplaceResult::kFailed;
     }
-    return true;
+    return ReplaceResult::kReplaced;
 }
 
 }  // namespace pagorin::platform

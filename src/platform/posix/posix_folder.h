@@ -13,7 +13,7 @@ class PosixFolder : public Folder {
     explicit PosixFolder(std::string directory) : directory_(std::move(directory)) {}
 
     std::optional<std::string> readFile(std::string_view gbkName) const override;
-    bool replaceFile(std::string_view gbkName, std::string_view bytes) override;
+    ReplaceResult replaceFile(std::string_view gbkName, std::string_view bytes) override;
     std::string pathOf(std::string_view gbkName) const override;
 
   private:

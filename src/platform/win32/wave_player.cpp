@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/background_thread.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique_resource.h"
 
 namespace pagorin::platform {
@@ -32,8 +33,41 @@ uint32_t ReadLe32(std::string_view bytes, size_t at) {
     return ReadLe(bytes, at, 4);
 }
 
+// The sound library's calls, from the system folder on the first alarm.
+struct WaveOut {
+    decltype(&waveOutOpen) open = nullptr;
+    decltype(&waveOutPrepareHeader) prepareHeader = nullptr;
+    decltype(&waveOutWrite) write = nullptr;
+    decltype(&waveOutReset) reset = nullptr;
+    decltype(&waveOutUnprepareHeader) unprepareHeader = nullptr;
+    decltype(&waveOutClose) close = nullptr;
+    bool bound() const {
+        return open != nullptr && prepareHeader != nullptr && write != nullptr &&
+               reset != nullptr && unprepareHeader != nullptr && close != nullptr;
+    }
+};
+
+const WaveOut& waveOut() {
+    static const WaveOut calls = [] {
+        constexpr const wchar_t* kLibrary = L"winmm.dll";
+        WaveOut found;
+        found.open = SystemProcedure<decltype(&waveOutOpen)>(kLibrary, "waveOutOpen");
+        found.prepareHeader =
+            SystemProcedure<decltype(&waveOutPrepareHeader)>(kLibrary, "waveOutPrepareHeader");
+        found.write = SystemProcedure<decltype(&waveOutWrite)>(kLibrary, "waveOutWrite");
+        found.reset = SystemProcedure<decltype(&waveOutReset)>(kLibrary, "waveOutReset");
+        found.unprepareHeader =
+            SystemProcedure<decltype(&waveOutUnprepareHeader)>(kLibrary, "waveOutUnprepareHeader");
+        found.close = SystemProcedure<decltype(&waveOutClose)>(kLibrary, "waveOutClose");
+        return found;
+    }();
+    return calls;
+}
+
 // Plays `samples` (owned by the caller, alive until this returns) in `format`.
 bool PlaySamples(const WaveImage& format, std::string& samples) {
+    const WaveOut& calls = waveOut();
+    if (!calls.bound()) return false;  // no sound library: silence, as with no device
     WAVEFORMATEX wave{};
     wave.wFormatTag = WAVE_FORMAT_PCM;
     wave.nChannels = format.channels;
@@ -47,8 +81,8 @@ bool PlaySamples(const WaveImage& format, std::string& samples) {
     UniqueHandle signal(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!signal) return false;
     HWAVEOUT out = nullptr;
-    if (waveOutOpen(&out, WAVE_MAPPER, &wave, reinterpret_cast<DWORD_PTR>(signal.get()), 0,
-                    CALLBACK_EVENT) != MMSYSERR_NOERROR) {
+    if (calls.open(&out, WAVE_MAPPER, &wave, reinterpret_cast<DWORD_PTR>(signal.get()), 0,
+                   CALLBACK_EVENT) != MMSYSERR_NOERROR) {
         return false;  // no device: the alarm stays silent, which is not an error
     }
 
@@ -56,8 +90,8 @@ bool PlaySamples(const WaveImage& format, std::string& samples) {
     header.lpData = samples.data();
     header.dwBufferLength = static_cast<DWORD>(samples.size());
     bool finished = false;
-    if (waveOutPrepareHeader(out, &header, sizeof header) == MMSYSERR_NOERROR) {
-        if (waveOutWrite(out, &header, sizeof header) == MMSYSERR_NOERROR) {
+    if (calls.prepareHeader(out, &header, sizeof header) == MMSYSERR_NOERROR) {
+        if (calls.write(out, &header, sizeof header) == MMSYSERR_NOERROR) {
             // A driver that never reports the end must not keep this thread forever:
             // give it half the length again plus two seconds, then cut it off.
             const ULONGLONG length = samples.size() * 1000ULL / format.bytesPerSecond;
@@ -72,10 +106,10 @@ bool PlaySamples(const WaveImage& format, std::string& samples) {
             finished = (flags & WHDR_DONE) != 0;
         }
         // Reset returns the buffer if it is still queued, so it can be unprepared.
-        if (!finished) waveOutReset(out);
-        waveOutUnprepareHeader(out, &header, sizeof header);
+        if (!finished) calls.reset(out);
+        calls.unprepareHeader(out, &header, sizeof header);
     }
-    waveOutClose(out);
+    calls.close(out);
     return finished;
 }
 

@@ -32,6 +32,33 @@ std::wstring temporaryPathFor(const std::wstring& target) {
            std::to_wstring(counter.fetch_add(1)) + L".tmp";
 }
 
+// Temporary files of `target` that an export cut short (a power loss) left behind. One
+// written in the last minute may be another copy's export under way, and stays.
+void removeStaleTemporaries(const std::wstring& target) {
+    const std::wstring folder = target.substr(0, target.find_last_of(L'\\') + 1);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((target + L".*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& time) {
+        return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    constexpr ULONGLONG kMinute = 60ULL * 10000000ULL;  // in 100 ns
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            ticks(now) > ticks(found.ftLastWriteTime) + kMinute) {
+            DeleteFileW((folder + found.cFileName).c_str());
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+bool heldByAnotherProgram(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED;
+}
+
 }  // namespace
 
 std::wstring Win32Folder::programDirectory() {
@@ -82,30 +109,43 @@ std::optional<std::string> Win32Folder::readFile(std::string_view gbkName) const
     }
 }
 
-bool Win32Folder::replaceFile(std::string_view gbkName, std::string_view bytes) {
+ReplaceResult Win32Folder::replaceFile(std::string_view gbkName, std::string_view bytes) {
     const std::wstring target = widePath(gbkName);
     // A read-only item file is the user's wish that it stay as it is.
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        return false;
+        return ReplaceResult::kFailed;
     }
+    removeStaleTemporaries(target);
     const std::wstring temporary = temporaryPathFor(target);
     {
         UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
+        if (!file) {
+            const DWORD error = GetLastError();
+            return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT
+                       ? ReplaceResult::kFolderNotWritable
+                       : ReplaceResult::kFailed;
+        }
         if (!writeAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
             file.reset();
             DeleteFileW(temporary.c_str());
-            return false;
+            return ReplaceResult::kFailed;
         }
     }
-    if (!MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temporary.c_str());
-        return false;
+    // A scanner or indexer opens a new file for a moment: a few tries over about half
+    // a second before the export is called failed.
+    constexpr int kTries = 6;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return ReplaceResult::kReplaced;
+        }
+        if (attempt == kTries || !heldByAnotherProgram(GetLastError())) break;
+        Sleep(100);
     }
-    return true;
+    DeleteFileW(temporary.c_str());
+    return ReplaceResult::kFailed;
 }
 
 }  // namespace pagorin::platform

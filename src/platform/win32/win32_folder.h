@@ -17,7 +17,7 @@ class Win32Folder : public Folder {
     static std::wstring programDirectory();
 
     std::optional<std::string> readFile(std::string_view gbkName) const override;
-    bool replaceFile(std::string_view gbkName, std::string_view bytes) override;
+    ReplaceResult replaceFile(std::string_view gbkName, std::string_view bytes) override;
     std::string pathOf(std::string_view gbkName) const override;
 
   private:
