@@ -106,7 +106,12 @@ void EntryCommandHandlers::onDeleteClicked() {
     if (items::monitoringActive(list_)) return refuse(kRefuseDelete, MessageIcon::kInformation);
     if (items::listIsEmpty(list_)) return refuse(kNothingToDelete, MessageIcon::kWarning);
     const int32_t row = list_.selectedRow();
-    if (row != -1) return list_.deleteRow(row);
+    if (row != -1) {
+        // A worker that has alarmed keeps its row until its next cycle, with the row
+        // showing "停止": it must not go on with the entry that moves up into its place.
+        workers_.EndWorkersFromRow(row);
+        return list_.deleteRow(row);
+    }
     refuse(kSelectRowToDelete, MessageIcon::kWarning);
 }
 

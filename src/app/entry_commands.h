@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "items/item_list.h"
+#include "monitor/monitor_ports.h"
 #include "platform/user_messages.h"
 #include "text/gbk_text.h"
 #include "text/gbk_texts.h"
@@ -65,8 +66,8 @@ class EntryCommands {
 class EntryCommandHandlers : public EntryCommands {
   public:
     EntryCommandHandlers(items::ItemList& list, platform::UserMessages& messages,
-                         EntryDialogs& dialogs)
-        : list_(list), messages_(messages), dialogs_(dialogs) {}
+                         EntryDialogs& dialogs, monitor::RowWorkers& workers)
+        : list_(list), messages_(messages), dialogs_(dialogs), workers_(workers) {}
 
     void onAddClicked() override;
     void onModifyClicked() override;
@@ -81,6 +82,7 @@ class EntryCommandHandlers : public EntryCommands {
     items::ItemList& list_;
     platform::UserMessages& messages_;
     EntryDialogs& dialogs_;
+    monitor::RowWorkers& workers_;
 };
 
 }  // namespace pagorin::app

@@ -66,6 +66,16 @@ class MonitorCommands {
     virtual void ElapsedTick() = 0;
 };
 
+// The workers as the delete command sees them.
+class RowWorkers {
+  public:
+    virtual ~RowWorkers() = default;
+    // Before rows from `row` on move up: ends the workers of those rows at once, as a
+    // stop ends them (they write nothing more), so that none goes on with the entry
+    // that slides under it. Workers of the rows above are untouched.
+    virtual void EndWorkersFromRow(int32_t row) = 0;
+};
+
 // The main window's elapsed-time box and its one-second timer.
 class ElapsedDisplay {
   public:

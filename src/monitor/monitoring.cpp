@@ -95,6 +95,13 @@ void Monitoring::StopMonitoring() {
     }
 }
 
+void Monitoring::EndWorkersFromRow(int32_t row) {
+    for (const WorkerSlot& slot : kWorkerSlots) {
+        Worker& worker = slots_[static_cast<size_t>(slot.row)];
+        if (slot.row >= row && worker.stop) worker.stop->requestStop();
+    }
+}
+
 void Monitoring::ElapsedTick() {
     seconds_ += 1;
     if (seconds_ == 60) {

@@ -29,7 +29,7 @@ struct MonitoringServices {
     AlarmPresenter& presenter;
 };
 
-class Monitoring : public MonitorCommands {
+class Monitoring : public MonitorCommands, public RowWorkers {
   public:
     explicit Monitoring(const MonitoringServices& services) : services_(services) {}
     // Stops every worker and waits for their threads. The program itself never gets
@@ -41,6 +41,7 @@ class Monitoring : public MonitorCommands {
     void StartMonitoring() override;
     void StopMonitoring() override;
     void ElapsedTick() override;
+    void EndWorkersFromRow(int32_t row) override;
 
     // Waits until no worker thread is left, as the destructor does; false when one is
     // still running at `timeout`.

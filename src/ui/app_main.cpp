@@ -43,7 +43,7 @@ struct Program {
     MainWindow window{list, itemFile, tips};
     monitor::Monitoring monitoring{{list, messages, window, sleeper, readers, presenter}};
     Win32EntryDialogs dialogs;
-    app::EntryCommandHandlers entries{list, messages, dialogs};
+    app::EntryCommandHandlers entries{list, messages, dialogs, monitoring};
 };
 
 int runProgram(int showCommand) {

@@ -68,10 +68,19 @@ class EntryCommandsTest : public ::testing::Test {
         EXPECT_EQ(messages.icons[0], icon);
     }
 
+    // Which rows' workers were ended, and how many rows there were at that moment.
+    struct EndedWorkers : monitor::RowWorkers {
+        const ItemList& list;
+        std::vector<std::pair<int32_t, int32_t>> calls;
+        explicit EndedWorkers(const ItemList& rows) : list(rows) {}
+        void EndWorkersFromRow(int32_t row) override { calls.push_back({row, list.rowCount()}); }
+    };
+
     ItemList list;
     Messages messages;
     ScriptedDialogs dialogs;
-    EntryCommandHandlers commands{list, messages, dialogs};
+    EndedWorkers workers{list};
+    EntryCommandHandlers commands{list, messages, dialogs, workers};
 };
 
 TEST_F(EntryCommandsTest, RefusedWhileOneOfTheFirstThreeRowsIsMonitored) {
@@ -132,6 +141,8 @@ TEST_F(EntryCommandsTest, DeleteRemovesTheSelectedRowWithoutAsking) {
     EXPECT_TRUE(messages.texts.empty());
     ASSERT_EQ(list.rowCount(), 2);
     EXPECT_EQ(list.cellText(1, items::kSequence), "3");
+    // The workers from that row on were ended before the rows moved up.
+    EXPECT_EQ(workers.calls, (std::vector<std::pair<int32_t, int32_t>>{{1, 3}}));
 }
 
 TEST_F(EntryCommandsTest, AddWithTheDefaultsAppendsTheNextRow) {
