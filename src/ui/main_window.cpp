@@ -162,8 +162,12 @@ void MainWindow::onSelectionChanged(int32_t) {
 void MainWindow::requestListRefresh() {
     // However many cells change at once (an import of many rows, three workers), one
     // message is queued: the queue never fills and the list repaints once.
-    if (!refreshPending_.exchange(true) && hwnd() != nullptr) {
-        PostMessageW(hwnd(), WM_APP_LIST_CHANGED, 0, 0);
+    if (refreshPending_.exchange(true)) return;
+    const HWND window = hwnd();
+    // A post that fails (a full queue) must not leave the flag set: no later change
+    // would ever ask for a repaint again.
+    if (window == nullptr || !PostMessageW(window, WM_APP_LIST_CHANGED, 0, 0)) {
+        refreshPending_.store(false);
     }
 }
 

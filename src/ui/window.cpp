@@ -1,12 +1,14 @@
 // The message routing of Window.
 #include "ui/window.h"
 
+#include <exception>
+
 namespace pagorin::ui {
 
 Window::~Window() {
-    if (hwnd_ != nullptr) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
+    if (const HWND window = hwnd_.load(); window != nullptr) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        DestroyWindow(window);
     }
 }
 
@@ -31,7 +33,7 @@ bool Window::create(const wchar_t* className, const wchar_t* title, DWORD style,
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(hwnd_, message, wParam, lParam);
+    return DefWindowProcW(hwnd_.load(), message, wParam, lParam);
 }
 
 LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -44,7 +46,14 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-    const LRESULT result = self->HandleMessage(message, wParam, lParam);
+    LRESULT result;
+    try {
+        result = self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception&) {
+        // A handler that fails (memory, most likely) drops its message; no exception may
+        // cross into the system's code, and the entries in memory must not be lost.
+        result = DefWindowProcW(hwnd, message, wParam, lParam);
+    }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;

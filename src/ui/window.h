@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 namespace pagorin::ui {
 
 class Window {
@@ -13,7 +15,8 @@ class Window {
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    HWND hwnd() const { return hwnd_; }
+    // Read by workers too (to post a repaint) while the window's thread may clear it.
+    HWND hwnd() const { return hwnd_.load(); }
 
   protected:
     // Registers the class (once) and creates the window; false when that failed.
@@ -24,7 +27,7 @@ class Window {
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    HWND hwnd_ = nullptr;
+    std::atomic<HWND> hwnd_{nullptr};
 };
 
 }  // namespace pagorin::ui
