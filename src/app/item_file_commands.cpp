@@ -1,6 +1,8 @@
 // Export and import of the item file, with their messages.
 #include "app/item_file_commands.h"
 
+#include <exception>
+
 #include "items/item_file.h"
 #include "text/fixed_texts.h"
 
@@ -53,8 +55,14 @@ void ItemFileCommands::exportItems() {
         messages_.show(kNothingToExport, text::kCaptionNotice, MessageIcon::kWarning);
         return;
     }
-    const items::ItemFileContent content = items::FormatItemFile(list_);
-    const platform::ReplaceResult result = folder_.replaceFile(items::kItemFileName, content.bytes);
+    items::ItemFileContent content;
+    platform::ReplaceResult result = platform::ReplaceResult::kFailed;
+    try {
+        content = items::FormatItemFile(list_);
+        result = folder_.replaceFile(items::kItemFileName, content.bytes);
+    } catch (const std::exception&) {
+        // Out of memory for the file's bytes: the old file stays, and the user is told.
+    }
     if (result != platform::ReplaceResult::kReplaced) {
         const std::string path = folder_.pathOf(items::kItemFileName);
         messages_.show(result == platform::ReplaceResult::kFolderNotWritable

@@ -24,7 +24,12 @@ class BackgroundThreads {
             }
             auto ended = std::make_shared<std::atomic<bool>>(false);
             std::thread thread([body = std::move(body), ended] {
-                body();
+                // A failure ends the work at hand, never the program: the entries live
+                // only in this process's memory.
+                try {
+                    body();
+                } catch (const std::exception&) {
+                }
                 ended->store(true, std::memory_order_release);
             });
             threads_.push_back({std::move(thread), std::move(ended)});

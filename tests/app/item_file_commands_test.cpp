@@ -6,6 +6,7 @@
 #include <map>
 
 #include "items/item_file.h"
+#include "support/failing_allocator.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::app {
@@ -112,6 +113,34 @@ TEST_F(ItemFileCommandsTest, FailedExportSaysSoAndNamesTheFile) {
     EXPECT_NE(text.find("\xCE\xC4\xB5\xB5"), std::string::npos);  // 文档
     EXPECT_NE(text.find("D:\\Pagorin\\\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF.txt"), std::string::npos);
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::kWarning);
+}
+
+// Memory runs out while the file's bytes are made: the export says so as any failed
+// export does, and neither the old file nor the list is touched.
+TEST_F(ItemFileCommandsTest, ExportThatRunsOutOfMemoryWarnsAndWritesNothing) {
+    add("1");
+    add("2", std::string(1000, 'k'));  // long enough to need memory of its own
+    int failures = 0;
+    // Memory runs out at the first allocation of the export, then at the second, ...
+    for (long succeeding = 0;; ++succeeding) {
+        messages.shown.clear();
+        const long failedBefore = test_support::FailedAllocations();
+        {
+            const test_support::MemoryBack memoryBack;
+            test_support::FailAllocations(succeeding, 1);
+            commands.exportItems();
+        }
+        if (test_support::FailedAllocations() == failedBefore) break;  // it never ran out
+        ++failures;
+        ASSERT_EQ(messages.shown.size(), 1u) << succeeding;
+        EXPECT_EQ(messages.shown[0].text,
+                  ExportFailedMessage("D:\\Pagorin\\" + std::string(kItemFileName)));
+        EXPECT_TRUE(folder.files.empty());
+        EXPECT_EQ(list.rowCount(), 2);
+    }
+    EXPECT_GT(failures, 0);
+    EXPECT_TRUE(messages.shown.empty());  // with memory enough, it is written
+    EXPECT_EQ(folder.files[std::string(kItemFileName)], FormatItemFile(list).bytes);
 }
 
 TEST_F(ItemFileCommandsTest, ExportWarnsOnceAboutRowsThatWillShift) {

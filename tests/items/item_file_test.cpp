@@ -3,33 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <climits>
 #include <new>
 #include <random>
 
-// Every allocation of this program goes through here, so a test can make memory run out
-// from a chosen allocation on.
-namespace {
-thread_local long allocationsBeforeFailure = -1;  // -1: memory never runs out
-thread_local long failedAllocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (allocationsBeforeFailure == 0) {
-        ++failedAllocations;
-        throw std::bad_alloc();
-    }
-    if (allocationsBeforeFailure > 0) --allocationsBeforeFailure;
-    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-    throw std::bad_alloc();
-}
-// Kept out of line: inlined, GCC pairs the free with the new it cannot see is ours.
-[[gnu::noinline]] void operator delete(void* block) noexcept {
-    std::free(block);
-}
-[[gnu::noinline]] void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
+#include "support/failing_allocator.h"
 
 namespace pagorin::items {
 namespace {
@@ -167,13 +145,11 @@ TEST(ItemFileImport, OutOfMemoryKeepsTheWholeRowsMadeBeforeIt) {
                 list.deleteRow(1);
             }
             const int32_t before = list.rowCount();
-            failedAllocations = 0;
+            const long failedBefore = test_support::FailedAllocations();
             int64_t appended;
             {
-                struct MemoryBack {  // even when an exception leaves the import
-                    ~MemoryBack() { allocationsBeforeFailure = -1; }
-                } memoryBack;
-                allocationsBeforeFailure = allowed;
+                const test_support::MemoryBack memoryBack;  // even when an exception leaves
+                test_support::FailAllocations(allowed, LONG_MAX);
                 appended = AppendItemFileRows(file, list);
             }
             ASSERT_EQ(list.rowCount(), before + appended) << allowed;
@@ -184,7 +160,7 @@ TEST(ItemFileImport, OutOfMemoryKeepsTheWholeRowsMadeBeforeIt) {
                 EXPECT_EQ(list.cellText(before + index, kUrl), longCell) << allowed;
             }
             someButNotAll = someButNotAll || (appended > 0 && appended < 3);
-            if (failedAllocations == 0) {
+            if (test_support::FailedAllocations() == failedBefore) {
                 EXPECT_EQ(appended, 3);
                 break;
             }

@@ -49,26 +49,22 @@ std::string PosixFolder::pathOf(std::string_view gbkName) const {
 std::optional<std::string> PosixFolder::readFile(std::string_view gbkName) const {
     Descriptor file(::open(pathOf(gbkName).c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) return std::nullopt;
-    try {
-        std::string bytes;
-        // Room for the whole file at once, as on Windows: growing by doubling would touch
-        // about twice its size in fresh memory.
-        struct stat status {};
-        if (::fstat(file.get(), &status) == 0 && status.st_size > 0) {
-            bytes.reserve(static_cast<size_t>(status.st_size));
-        }
-        char chunk[1 << 16];
-        for (;;) {
-            const ssize_t read = ::read(file.get(), chunk, sizeof chunk);
-            if (read < 0 && errno == EINTR) continue;
-            if (read < 0) return std::nullopt;
-            if (read == 0) break;
-            bytes.append(chunk, static_cast<size_t>(read));
-        }
-        return bytes;
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
+    std::string bytes;
+    // Room for the whole file at once, as on Windows: growing by doubling would touch
+    // about twice its size in fresh memory.
+    struct stat status {};
+    if (::fstat(file.get(), &status) == 0 && status.st_size > 0) {
+        bytes.reserve(static_cast<size_t>(status.st_size));
     }
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t read = ::read(file.get(), chunk, sizeof chunk);
+        if (read < 0 && errno == EINTR) continue;
+        if (read < 0) return std::nullopt;
+        if (read == 0) break;
+        bytes.append(chunk, static_cast<size_t>(read));
+    }
+    return bytes;
 }
 
 ReplaceResult PosixFolder::replaceFile(std::string_view gbkName, std::string_view bytes) {

@@ -90,23 +90,19 @@ std::optional<std::string> Win32Folder::readFile(std::string_view gbkName) const
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
-    try {
-        std::string bytes;
-        LARGE_INTEGER size{};
-        if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
-            bytes.reserve(static_cast<size_t>(size.QuadPart));
-        }
-        std::string chunk(kChunk, '\0');
-        for (;;) {
-            DWORD read = 0;
-            if (!ReadFile(file.get(), chunk.data(), kChunk, &read, nullptr)) return std::nullopt;
-            if (read == 0) break;
-            bytes.append(chunk, 0, read);
-        }
-        return bytes;
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;  // a file larger than memory reads as unreadable
+    std::string bytes;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
+        bytes.reserve(static_cast<size_t>(size.QuadPart));
     }
+    std::string chunk(kChunk, '\0');
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), chunk.data(), kChunk, &read, nullptr)) return std::nullopt;
+        if (read == 0) break;
+        bytes.append(chunk, 0, read);
+    }
+    return bytes;
 }
 
 ReplaceResult Win32Folder::replaceFile(std::string_view gbkName, std::string_view bytes) {
