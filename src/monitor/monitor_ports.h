@@ -2,8 +2,10 @@
 // the engine runs and is tested without either.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -22,12 +24,38 @@ class Sleeper {
     virtual bool sleep(std::chrono::milliseconds duration, StopToken& stop) = 0;
 };
 
-// The real sleeper: waits on the run's stop.
+// The real sleeper: waits on the run's stop until a deadline on `clock`, which must also
+// count the time the machine spends asleep. The system's own waits do not, so a daily
+// entry on a laptop that sleeps at night would be checked every few days, and nothing
+// would be fetched after a resume until the rest of the interval had passed awake. The
+// wait is cut into slices of at most `slice`, so a deadline passed during a sleep is
+// seen within one slice of the resume; a stop still ends the wait at once.
 class StopTokenSleeper : public Sleeper {
   public:
+    using Clock = std::function<std::chrono::milliseconds()>;
+
+    explicit StopTokenSleeper(Clock clock = SteadyClock,
+                              std::chrono::milliseconds slice = std::chrono::minutes(1))
+        : clock_(std::move(clock)), slice_(slice) {}
+
     bool sleep(std::chrono::milliseconds duration, StopToken& stop) override {
-        return stop.waitFor(duration);
+        const std::chrono::milliseconds deadline = clock_() + duration;
+        for (;;) {
+            const std::chrono::milliseconds now = clock_();
+            if (now >= deadline) return !stop.stopRequested();
+            if (!stop.waitFor(std::min(deadline - now, slice_))) return false;
+        }
     }
+
+    // The standard library's monotonic clock, for builds without a better one.
+    static std::chrono::milliseconds SteadyClock() {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+    }
+
+  private:
+    Clock clock_;
+    std::chrono::milliseconds slice_;
 };
 
 // Turns an address into page text. One per worker, made, used and destroyed on the

@@ -37,7 +37,8 @@ struct Program {
     platform::MessageBoxMessages messages;
     platform::Win32Folder folder{platform::Win32Folder::programDirectory()};
     app::ItemFileCommands itemFile{list, folder, messages};
-    monitor::StopTokenSleeper sleeper;
+    // The tick count goes on while the machine sleeps.
+    monitor::StopTokenSleeper sleeper{[] { return std::chrono::milliseconds(GetTickCount64()); }};
     platform::Win32PageReaderFactory readers;
     platform::Win32AlarmPresenter presenter;
     MainWindow window{list, itemFile, tips};

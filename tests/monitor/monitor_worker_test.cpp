@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include <limits>
 
 #include "monitor/alarm.h"
@@ -70,6 +73,36 @@ TEST(RefreshInterval, MinutesAsA32BitMillisecondCount) {
     EXPECT_EQ(RefreshIntervalMilliseconds("-99999999999"), kMin);
     EXPECT_EQ(RefreshIntervalMilliseconds(""), 0);
     EXPECT_EQ(RefreshIntervalMilliseconds("abc"), 0);
+}
+
+// An interval counts the time the machine sleeps: across a sleep the clock jumps, and the
+// wait ends at the next slice instead of after the interval in waking time. A stop still
+// ends it at once, and a clock that stands keeps it waiting.
+TEST(StopTokenSleeper, WaitsUntilADeadlineOnAClockThatCountsSleep) {
+    using namespace std::chrono_literals;
+    std::atomic<int64_t> clock{0};
+    StopTokenSleeper sleeper([&] { return std::chrono::milliseconds(clock.load()); }, 20ms);
+    StopToken stop;
+    std::thread machine([&] {
+        std::this_thread::sleep_for(300ms);
+        clock += 10 * 60 * 1000;  // ten minutes asleep
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(sleeper.sleep(10min, stop));
+    const auto took = std::chrono::steady_clock::now() - started;
+    machine.join();
+    EXPECT_GE(took, 250ms);  // not before the clock got there
+    EXPECT_LT(took, 10s);    // and not ten minutes of waking time
+
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(100ms);
+        stop.requestStop();
+    });
+    const auto beforeStop = std::chrono::steady_clock::now();
+    EXPECT_FALSE(sleeper.sleep(1h, stop));
+    EXPECT_LT(std::chrono::steady_clock::now() - beforeStop, 10s);
+    stopper.join();
+    EXPECT_FALSE(sleeper.sleep(0ms, stop));  // once stopped, no wait succeeds
 }
 
 TEST_F(MonitorWorkerTest, TwoFindsGiveTwoAlarmsThenOneWaitThenTheEnd) {
