@@ -69,13 +69,19 @@ constexpr int kSoundIds[] = {kIdSoundYes, kIdSoundNo};
 constexpr int kGroupBoxIds[] = {kIdEntryFrame, kIdUrlGroup,   kIdKeywordsGroup,
                                 kIdModeGroup,  kIdSoundGroup, kIdIntervalGroup};
 
-std::string WindowText(HWND window) {
+std::wstring WideWindowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
     if (length <= 0) return {};
     std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
     const int copied = GetWindowTextW(window, wide.data(), length + 1);
     wide.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return platform::FromWide(wide);
+    return wide;
+}
+
+// The field's bytes: the original ones while it still shows what it was given.
+std::string FieldText(HWND edit, const std::wstring& shown, const std::string& original) {
+    const std::wstring now = WideWindowText(edit);
+    return now == shown ? original : platform::FromWide(now);
 }
 
 bool IsChecked(HWND radio) {
@@ -127,6 +133,9 @@ void EntryDialog::showFields() {
     SetWindowTextW(control(kIdUrlEdit), platform::ToWide(initial_.url).c_str());
     SetWindowTextW(control(kIdKeywordsEdit), platform::ToWide(initial_.keywords).c_str());
     SetWindowTextW(control(kIdIntervalEdit), platform::ToWide(initial_.refreshMinutes).c_str());
+    shownUrl_ = WideWindowText(control(kIdUrlEdit));
+    shownKeywords_ = WideWindowText(control(kIdKeywordsEdit));
+    shownInterval_ = WideWindowText(control(kIdIntervalEdit));
     const bool modes[] = {initial_.modeAny, initial_.modeAll, initial_.modeSameLine};
     const bool sounds[] = {initial_.soundYes, initial_.soundNo};
     auto check = [this](std::span<const int> ids, std::span<const bool> states) {
@@ -154,9 +163,10 @@ void EntryDialog::showFields() {
 
 app::EntryFields EntryDialog::readFields() const {
     app::EntryFields fields;
-    fields.url = WindowText(control(kIdUrlEdit));
-    fields.keywords = WindowText(control(kIdKeywordsEdit));
-    fields.refreshMinutes = WindowText(control(kIdIntervalEdit));
+    fields.url = FieldText(control(kIdUrlEdit), shownUrl_, initial_.url);
+    fields.keywords = FieldText(control(kIdKeywordsEdit), shownKeywords_, initial_.keywords);
+    fields.refreshMinutes =
+        FieldText(control(kIdIntervalEdit), shownInterval_, initial_.refreshMinutes);
     fields.modeAny = IsChecked(control(kIdModeAny));
     fields.modeAll = IsChecked(control(kIdModeAll));
     fields.modeSameLine = IsChecked(control(kIdModeSameLine));

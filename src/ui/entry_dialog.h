@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include <span>
 #include <string_view>
 
@@ -65,6 +67,12 @@ class EntryDialog : public ModalWindow {
 
     EntryDialogKind kind_;
     app::EntryFields initial_;
+    // The three fields' texts as the edits held them when shown: a field that still holds
+    // them gives back its original bytes, which need not survive a trip through UTF-16
+    // (an imported cell that is not valid GBK).
+    std::wstring shownUrl_;
+    std::wstring shownKeywords_;
+    std::wstring shownInterval_;
     app::EntryDialogs::Save save_;
     Scale scale_ = Scale(96);
     platform::UniqueFont font_;

@@ -313,6 +313,34 @@ TEST_F(EntryDialogTest, ModifyDialogShowsTheFieldsAndLeavesUnknownRadiosOff) {
     ExpectSameFields(calls[0], initial);
 }
 
+// Cells imported from a file may hold bytes that are not GBK; saving the dialog without
+// touching a field gives that field back byte for byte, and a field the user changed
+// gives what was typed.
+TEST_F(EntryDialogTest, ModifyDialogKeepsTheBytesOfFieldsLeftAlone) {
+    app::EntryFields initial;
+    initial.url = "http://h/\x80\xFF\xA1";  // no GBK character among them
+    initial.keywords = "\xB0\x30|\xFE";     // a lead byte before an ASCII byte, one alone
+    initial.refreshMinutes = "3\x81";
+    SaveRecorder recorder;
+    for (const bool typeKeywords : {false, true}) {
+        Driver driver(kClass, [&] {
+            HWND dialog = WaitForWindow(testThread_, kClass, kModifyTitle);
+            ASSERT_NE(dialog, nullptr);
+            if (typeKeywords) SetWindowTextW(GetDlgItem(dialog, kIdKeywordsEdit), L"甲|乙");
+            SendMessageW(GetDlgItem(dialog, kIdSave), BM_CLICK, 0, 0);
+            EXPECT_FALSE(IsWindow(dialog));
+        });
+        dialogs_.showModifyDialog(initial, recorder.save());
+        driver.join();
+    }
+    const std::vector<app::EntryFields> calls = recorder.calls();
+    ASSERT_EQ(calls.size(), 2u);
+    ExpectSameFields(calls[0], initial);
+    EXPECT_EQ(calls[1].url, initial.url);
+    EXPECT_EQ(calls[1].keywords, "\xBC\xD7|\xD2\xD2");  // 甲|乙 as typed
+    EXPECT_EQ(calls[1].refreshMinutes, initial.refreshMinutes);
+}
+
 TEST_F(EntryDialogTest, ModifyDialogStartsWithTheRowsRadios) {
     app::EntryFields initial;
     initial.url = "u";
