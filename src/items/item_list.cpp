@@ -64,6 +64,20 @@ Text ItemList::cellText(int32_t row, int32_t column) const {
     return rows_[static_cast<size_t>(row)].cell(column);
 }
 
+Text ItemList::cellTextPrefix(int32_t row, int32_t column, size_t maxBytes) const {
+    if (!isColumn(column)) return {};
+    std::lock_guard lock(mutex_);
+    if (!hasRow(row)) return {};
+    const Text& cell = rows_[static_cast<size_t>(row)].cell(column);
+    size_t end = 0;
+    while (end < cell.size()) {
+        const size_t next = end + (text::isLeadByte(static_cast<unsigned char>(cell[end])) ? 2 : 1);
+        if (next > maxBytes) break;
+        end = next;
+    }
+    return cell.substr(0, std::min(end, cell.size()));
+}
+
 void ItemList::setCellText(int32_t row, int32_t column, std::string_view text) {
     if (!isColumn(column)) return;
     {

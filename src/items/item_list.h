@@ -41,6 +41,9 @@ class ItemList {
 
     // The empty text for a row or column that does not exist (-1 included).
     Text cellText(int32_t row, int32_t column) const;
+    // At most the first `maxBytes` of the cell, cut before a character that would not
+    // fit whole: what a view shows of a cell of megabytes, without copying it all.
+    Text cellTextPrefix(int32_t row, int32_t column, size_t maxBytes) const;
 
     // Does nothing for a row or column that does not exist.
     void setCellText(int32_t row, int32_t column, std::string_view text);

@@ -295,7 +295,12 @@ LRESULT MainWindow::onNotify(NMHDR* header) {
         case LVN_GETDISPINFOW: {
             LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
             if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-                cellBuffer_ = platform::ToWide(list_.cellText(item.iItem, item.iSubItem));
+                // Only what the view can show is copied and converted: an imported cell
+                // may be megabytes long, and this runs at every repaint. A GBK character
+                // is at most two bytes and one UTF-16 unit.
+                const size_t shown = 2 * static_cast<size_t>(item.cchTextMax);
+                cellBuffer_ =
+                    platform::ToWide(list_.cellTextPrefix(item.iItem, item.iSubItem, shown));
                 lstrcpynW(item.pszText, cellBuffer_.c_str(), item.cchTextMax);
             }
             return 0;

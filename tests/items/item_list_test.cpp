@@ -80,6 +80,37 @@ TEST(ItemList, CellsHoldAnyBytes) {
     EXPECT_EQ(list.cellText(0, kKeywords), withZero);
 }
 
+// What a view shows of a cell: a prefix that never ends inside a character.
+TEST(ItemList, CellPrefixesEndBetweenCharacters) {
+    ItemList list;
+    list.appendRow();
+    list.setCellText(0, kUrl,
+                     "ab\xD6\xD0"
+                     "cd\xB0");  // ab中cd and a lone lead byte
+    const std::pair<size_t, std::string> cases[] = {{0, ""},
+                                                    {1, "a"},
+                                                    {2, "ab"},
+                                                    {3, "ab"},
+                                                    {4, "ab\xD6\xD0"},
+                                                    {6,
+                                                     "ab\xD6\xD0"
+                                                     "cd"},
+                                                    {7,
+                                                     "ab\xD6\xD0"
+                                                     "cd"},
+                                                    {8,
+                                                     "ab\xD6\xD0"
+                                                     "cd\xB0"},
+                                                    {1000,
+                                                     "ab\xD6\xD0"
+                                                     "cd\xB0"}};
+    for (const auto& [maxBytes, prefix] : cases) {
+        EXPECT_EQ(list.cellTextPrefix(0, kUrl, maxBytes), prefix) << maxBytes;
+    }
+    EXPECT_EQ(list.cellTextPrefix(1, kUrl, 10), "");
+    EXPECT_EQ(list.cellTextPrefix(0, kColumnCount, 10), "");
+}
+
 TEST(ItemList, SequenceNumbersAreNeverRecomputed) {
     ItemList list;
     EXPECT_EQ(addEntry(list), 0);

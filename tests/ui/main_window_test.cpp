@@ -263,6 +263,25 @@ TEST_F(MainWindowTest, TheListShowsItemListItself) {
     EXPECT_EQ(ListView_GetItemCount(listView), 99999);
 }
 
+// An imported line without "，" can leave a cell of tens of megabytes: the list shows its
+// beginning, converted as any cell is, and only that much is read at each repaint.
+TEST_F(MainWindowTest, AHugeCellShowsItsBeginning) {
+    std::string huge;
+    while (huge.size() < (size_t{50} << 20))
+        huge +=
+            "\xBC\xE0\xBF\xD8"
+            "ab";  // 监控ab
+    list.appendRow("1");
+    list.setCellText(0, items::kUrl, huge);
+    pump();
+    wchar_t cell[300] = {};
+    ListView_GetItemText(control(kIdItemList), 0, items::kUrl, cell, 300);
+    std::wstring expected;
+    while (expected.size() < 299) expected += L"监控ab";
+    expected.resize(299);
+    EXPECT_EQ(std::wstring(cell), expected);
+}
+
 TEST_F(MainWindowTest, TipsRotateEveryTick) {
     for (int tick = 1; tick <= 8; ++tick) {
         SendMessageW(window.hwnd(), WM_TIMER, kTipsTimerId, 0);
