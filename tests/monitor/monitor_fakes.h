@@ -3,6 +3,8 @@
 // and a record of every cell write.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -150,8 +152,12 @@ class FakeSleeper : public Sleeper {
 
 // Pages in order (the last one repeats); records each address read. With `holdReads`,
 // each read waits for `release` (a fetch in flight that ignores stops, as a real one).
+// A worker that reads more than `cycleLimit` pages does not end as it should: the test
+// fails, and the worker is stopped so that the test program ends instead of hanging.
 class FakePages : public PageReaderFactory {
   public:
+    static constexpr int kDefaultCycleLimit = 10000;
+    std::atomic<int> cycleLimit{kDefaultCycleLimit};
     std::atomic<bool> holdReads{false};
     std::function<void(int readNumber)> onRead = [](int) {};
     Gate release;
@@ -163,10 +169,10 @@ class FakePages : public PageReaderFactory {
         pages_ = std::move(pages);
     }
 
-    std::unique_ptr<PageReader> create(StopToken&) override {
+    std::unique_ptr<PageReader> create(StopToken& stop) override {
         std::lock_guard lock(mutex_);
         ++readersMade_;
-        return std::make_unique<Reader>(*this);
+        return std::make_unique<Reader>(*this, stop);
     }
     std::vector<std::string> addresses() const {
         std::lock_guard lock(mutex_);
@@ -179,9 +185,20 @@ class FakePages : public PageReaderFactory {
 
   private:
     struct Reader : PageReader {
-        explicit Reader(FakePages& owner) : owner_(owner) {}
-        Text read(std::string_view address) override { return owner_.read(address); }
+        Reader(FakePages& owner, StopToken& stop) : owner_(owner), stop_(stop) {}
+        Text read(std::string_view address) override {
+            if (++cycles_ > owner_.cycleLimit) {
+                if (cycles_ == owner_.cycleLimit + 1) {
+                    ADD_FAILURE() << "a worker read " << cycles_ - 1 << " pages and went on";
+                }
+                stop_.requestStop();
+                return {};
+            }
+            return owner_.read(address);
+        }
         FakePages& owner_;
+        StopToken& stop_;
+        int cycles_ = 0;
     };
     Text read(std::string_view address) {
         int number;

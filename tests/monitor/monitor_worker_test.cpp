@@ -2,6 +2,7 @@
 // delays, waits, settings read once, and the message text.
 #include "monitor/monitor_worker.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -132,6 +133,24 @@ TEST_F(MonitorWorkerTest, NoSoundUnlessTheCellIsExactlyYes) {
     pages.setPages({"a"});
     run(0);
     EXPECT_EQ(presenter.events(), (std::vector<std::string>{"message"}));
+}
+
+// A worker that never ends fails its test instead of hanging it: the fake pages stop it
+// after their cycle limit and say so.
+TEST_F(MonitorWorkerTest, AWorkerThatNeverEndsFailsTheTest) {
+    addRow("u", "never", std::string(text::kModeAny), "0");
+    pages.setPages({"nothing"});
+    pages.cycleLimit = 5;
+    ::testing::TestPartResultArray failures;
+    {
+        const ::testing::ScopedFakeTestPartResultReporter reporter(
+            ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+        run(0);  // returns: the limit stopped it
+    }
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_NE(std::string(failures.GetTestPartResult(0).message()).find("went on"),
+              std::string::npos);
+    EXPECT_EQ(pages.addresses().size(), 5u);
 }
 
 TEST_F(MonitorWorkerTest, LaterSlotsWaitBeforeReadingTheirSettings) {
