@@ -22,10 +22,11 @@ namespace {
 
 using namespace pagorin;
 using namespace pagorin::fuzz;
+using monitor::FindList;
 using monitor::FoundTarget;
 
-std::vector<FoundTarget> expectedAny(std::string_view page, const monitor::KeywordList& keywords) {
-    std::vector<FoundTarget> finds;
+FindList expectedAny(std::string_view page, const monitor::KeywordList& keywords) {
+    FindList finds;
     for (const std::string& keyword : keywords) {
         if (refFindText(page, keyword) != -1)
             finds.push_back({keyword, std::string(text::kTagAny)});
@@ -49,15 +50,15 @@ size_t linesHoldingAll(std::string_view page, const monitor::KeywordList& keywor
 }
 
 // The finds as one search per keyword gives them: the matching before the automaton.
-std::vector<FoundTarget> perKeyword(std::string_view page, const monitor::KeywordList& keywords,
-                                    std::string_view keywordText, std::string_view mode) {
+FindList perKeyword(std::string_view page, const monitor::KeywordList& keywords,
+                    std::string_view keywordText, std::string_view mode) {
     auto holds = [&keywords](std::string_view text) {
         for (const std::string& keyword : keywords) {
             if (text::FindText(text, keyword) == -1) return false;
         }
         return true;
     };
-    std::vector<FoundTarget> finds;
+    FindList finds;
     if (mode == text::kModeAny) {
         for (const std::string& keyword : keywords) {
             if (text::FindText(page, keyword) != -1) {
@@ -103,15 +104,13 @@ void checkModes(std::string_view page, const monitor::KeywordList& keywords,
     FUZZ_CHECK(monitor::MatchPage(page, keywords, keywordText, text::kModeAny) ==
                expectedAny(page, keywords));
 
-    const std::vector<FoundTarget> all =
-        monitor::MatchPage(page, keywords, keywordText, text::kModeAll);
+    const FindList all = monitor::MatchPage(page, keywords, keywordText, text::kModeAll);
     FUZZ_CHECK(all.size() == (holdsAll(page, keywords) ? 1u : 0u));
     for (const FoundTarget& find : all) {
         FUZZ_CHECK(find == FoundTarget({std::string(keywordText), std::string(text::kTagAll)}));
     }
 
-    const std::vector<FoundTarget> sameLine =
-        monitor::MatchPage(page, keywords, keywordText, text::kModeSameLine);
+    const FindList sameLine = monitor::MatchPage(page, keywords, keywordText, text::kModeSameLine);
     FUZZ_CHECK(sameLine.size() == (keywords.empty() ? 0 : linesHoldingAll(page, keywords)));
     for (const FoundTarget& find : sameLine) {
         FUZZ_CHECK(find ==

@@ -34,7 +34,8 @@ void checkFindExact(std::string_view text, std::string_view marker, int64_t from
 
 // The host as worded, spelled out with the reference search: lower case, a final "/"
 // character added when missing, "http://" put in front when no scheme is named, the text
-// after the scheme up to the next "/" character, and without a port up to its ":".
+// after the scheme up to the next "/" character, "?" or "#", from after the last "@"
+// character in it, and without a port up to its ":".
 std::string refUrlHost(std::string_view address, bool keepPort) {
     std::string lowered = text::ToLower(address);
     if (!refEndsWith(lowered, "/")) lowered += '/';
@@ -53,6 +54,10 @@ std::string refUrlHost(std::string_view address, bool keepPort) {
         const int64_t found = refFindExact(host, mark, 1);
         if (found != -1) host.resize(static_cast<size_t>(found - 1));
     }
+    // A user name before the host ends at an "@"; the host follows the last one.
+    for (int64_t at = refFindExact(host, "@", 1); at != -1; at = refFindExact(host, "@", 1)) {
+        host.erase(0, static_cast<size_t>(at));
+    }
     const int64_t colon = refFindExact(host, ":", 1);
     if (!keepPort && colon != -1) host.resize(static_cast<size_t>(colon - 1));
     return host;
@@ -67,6 +72,7 @@ void checkAddress(std::string_view address) {
     FUZZ_CHECK(text::ToLower(hostAndPort) == hostAndPort);
     FUZZ_CHECK(!hasCharacterStartingMarker(hostAndPort, "/"));
     FUZZ_CHECK(!hasCharacterStartingMarker(host, ":"));
+    FUZZ_CHECK(!hasCharacterStartingMarker(hostAndPort, "@"));
 
     const int64_t port = fetch::UrlPort(address);
     if (!hasCharacterStartingMarker(hostAndPort, ":")) {

@@ -119,6 +119,14 @@ Text UrlHost(std::string_view address, bool keepPort) {
     }
     // A query or fragment may follow the host without a "/" in between.
     host.erase(std::min(findFirstOf(host, "?#", 0), host.size()));
+    // A user name and password may come before the host, ended by "@"; the password may
+    // hold "@" too, so the host follows the last one.
+    size_t hostStart = 0;
+    for (size_t at = findFirstOf(host, "@", 0); at != std::string_view::npos;
+         at = findFirstOf(host, "@", at + 1)) {
+        hostStart = at + 1;
+    }
+    host.erase(0, hostStart);
     if (keepPort || !contains(host, ":")) return host;
     return TextBefore(host, ":");
 }
@@ -147,7 +155,8 @@ Text UrlPath(std::string_view address) {
         text::FindText(address.substr(static_cast<size_t>(schemeEnd)), UrlHost(address, false));
     if (hostPos != -1) hostPos += schemeEnd;
     // The path starts at the first "/", "?" or "#" after the host; a query or fragment
-    // right after the host is given the root path.
+    // right after the host is given the root path. The host may also be found inside a
+    // user name before it, which holds none of those three, so the same one is reached.
     const size_t end =
         findFirstOf(address, "/?#", hostPos == -1 ? 0 : static_cast<size_t>(hostPos - 1));
     if (end == std::string_view::npos) return "/";

@@ -23,7 +23,9 @@ using text::Text;
 int64_t FindExact(std::string_view text, std::string_view marker, int64_t fromPos = 1);
 
 // The host of an address, in lower case; "http://" is assumed when the address names no
-// scheme. With `keepPort` a ":port" after the host stays, otherwise it is cut off.
+// scheme. A user name and password ("user:pw@") before it are left out: the host begins
+// after the last "@" that comes before the path, query or fragment. With `keepPort` a
+// ":port" after the host stays, otherwise it is cut off.
 Text UrlHost(std::string_view address, bool keepPort);
 
 // The number after the last ":" of the host with its port, as TextToInt reads it (so

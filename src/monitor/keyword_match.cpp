@@ -88,13 +88,27 @@ class LineCursor {
 
 }  // namespace
 
+FindList::FindList(std::initializer_list<FoundTarget> finds) {
+    for (const FoundTarget& find : finds) push_back(find);
+}
+
+void FindList::push_back(FoundTarget find, size_t times) {
+    if (times == 0) return;
+    size_ += times;
+    if (!runs_.empty() && runs_.back().find == find) {
+        runs_.back().times += times;
+        return;
+    }
+    runs_.push_back({std::move(find), times});
+}
+
 KeywordList SplitKeywords(std::string_view keywordText) {
     return text::SplitText(keywordText, text::kKeywordSeparator);
 }
 
-std::vector<FoundTarget> MatchPage(std::string_view page, const KeywordList& keywords,
-                                   std::string_view keywordText, std::string_view mode) {
-    std::vector<FoundTarget> finds;
+FindList MatchPage(std::string_view page, const KeywordList& keywords, std::string_view keywordText,
+                   std::string_view mode) {
+    FindList finds;
     if (mode == text::kModeAny) {
         if (worthASet(keywords)) {
             KeywordSet set(keywords);
@@ -128,16 +142,17 @@ std::vector<FoundTarget> MatchPage(std::string_view page, const KeywordList& key
             if (!set) set.emplace(keywords);
             return set->search(line);
         };
+        // Every matching line gives the same find, so only their number is kept.
+        size_t matchingLines = 0;
         size_t pos = 0;
         while (pos < page.size()) {
             const int64_t at = text::FindText(page.substr(pos), last);
             if (at < 0) break;
             const std::string_view line = lines.lineAround(pos + static_cast<size_t>(at - 1));
-            if (found(line, last) && holdsAll(line)) {
-                finds.push_back({Text(keywordText), Text(text::kTagSameLine)});
-            }
+            if (found(line, last) && holdsAll(line)) ++matchingLines;
             pos = lines.nextLineStart();
         }
+        finds.push_back({Text(keywordText), Text(text::kTagSameLine)}, matchingLines);
     }
     return finds;
 }

@@ -104,6 +104,8 @@ TEST(DeclaresUtf8, AcceptedForms) {
              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">",
              "<meta content='text/html;charset=UTF-8' http-equiv='content-type'>",
              "<meta name=x charset=utf-8",  // cut off at the end of the page
+             "<meta charset=utf-8;>", "<meta charset=\"utf-8;\">",
+             "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8;\">",
              "\xEF\xBB\xBF<html>no declaration",
              "text meta charset=\"utf-8\" outside an element",  // the long-standing form
          }) {
@@ -131,7 +133,8 @@ TEST(DeclaresUtf8, RefusedForms) {
 TEST(ContentTypeDeclaresUtf8, AcceptedAndRefusedForms) {
     for (std::string_view header :
          {"text/html; charset=utf-8", "text/html;charset=\"UTF-8\"", "text/html; charset=utf8",
-          "text/html ; Charset = 'Utf-8' ", "text/plain; format=flowed; charset=utf-8; x=y"}) {
+          "text/html ; Charset = 'Utf-8' ", "text/plain; format=flowed; charset=utf-8; x=y",
+          "text/html; charset=utf-8;", "text/html;charset=UTF-8;", "text/html; charset=utf8;"}) {
         EXPECT_TRUE(ContentTypeDeclaresUtf8(header)) << header;
     }
     for (std::string_view header :

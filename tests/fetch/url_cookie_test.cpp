@@ -96,6 +96,12 @@ TEST(UrlHostPortPath, SchemeAndPortInAnyCase) {
     EXPECT_EQ(UrlHost(address, true), "srv.lan:8080");
     EXPECT_EQ(UrlPort(address), 8080);
     EXPECT_EQ(UrlPath(address), "/A");
+    // A user name and password before "@" are no part of the host, and their ":" is no port.
+    const std::string withUser = "HTTP://User:PW@Srv.Lan:8080/A";
+    EXPECT_EQ(UrlHost(withUser, false), "srv.lan");
+    EXPECT_EQ(UrlHost(withUser, true), "srv.lan:8080");
+    EXPECT_EQ(UrlPort(withUser), 8080);
+    EXPECT_EQ(UrlPath(withUser), "/A");
 }
 
 TEST(UrlHostPortPath, NoSchemeMeansHttp) {
@@ -106,6 +112,9 @@ TEST(UrlHostPortPath, NoSchemeMeansHttp) {
     EXPECT_EQ(UrlHost("Srv.Lan:81/x/y", true), "srv.lan:81");
     EXPECT_EQ(UrlPort("Srv.Lan:81/x/y"), 81);
     EXPECT_EQ(UrlPath("Srv.Lan:81/x/y"), "/x/y");
+    EXPECT_EQ(UrlHost("User@Srv.Lan/x", true), "srv.lan");
+    EXPECT_EQ(UrlPort("User@Srv.Lan/x"), 80);
+    EXPECT_EQ(UrlPath("User@Srv.Lan/x"), "/x");
 }
 
 TEST(UrlHostPortPath, Https) {
@@ -119,6 +128,11 @@ TEST(UrlHostPortPath, Https) {
     // The default port looks only at the address's first five bytes.
     EXPECT_EQ(UrlPort("httpserver.lan"), 443);
     EXPECT_EQ(UrlPort("http://srv.lan"), 80);
+    EXPECT_EQ(UrlHost("https://u@h:8443/x?q=@y", false), "h");
+    EXPECT_EQ(UrlHost("https://u@h:8443/x?q=@y", true), "h:8443");
+    EXPECT_EQ(UrlPort("https://u@h:8443/x?q=@y"), 8443);
+    EXPECT_EQ(UrlPath("https://u@h:8443/x?q=@y"), "/x?q=@y");
+    EXPECT_EQ(UrlPort("https://u:8080@h/x"), 443);
 }
 
 TEST(UrlHostPortPath, QueryOrFragmentRightAfterTheHost) {
@@ -137,6 +151,16 @@ TEST(UrlHostPortPath, QueryOrFragmentRightAfterTheHost) {
     EXPECT_EQ(UrlPath("HTTPS://tp:8443/a?b"), "/a?b");
     EXPECT_EQ(UrlPath("https://s/x"), "/x");
     EXPECT_EQ(UrlPath("http://http/q"), "/q");
+    // An "@" after the host belongs to the path, query or fragment; one before it ends
+    // the user name even when a query follows the host directly.
+    EXPECT_EQ(UrlHost("http://h/a@b", true), "h");
+    EXPECT_EQ(UrlPath("http://h/a@b"), "/a@b");
+    EXPECT_EQ(UrlHost("http://h?x=@y", true), "h");
+    EXPECT_EQ(UrlPath("http://h?x=@y"), "/?x=@y");
+    EXPECT_EQ(UrlHost("http://h#@y", true), "h");
+    EXPECT_EQ(UrlHost("http://u:p@h?x=1", true), "h");
+    EXPECT_EQ(UrlPort("http://u:p@h?x=1"), 80);
+    EXPECT_EQ(UrlPath("http://u:p@h?x=1"), "/?x=1");
 }
 
 TEST(UrlHostPortPath, PortIsAfterTheLastColon) {
@@ -145,6 +169,20 @@ TEST(UrlHostPortPath, PortIsAfterTheLastColon) {
     EXPECT_EQ(UrlPort("http://[::1]:8080/x"), 8080);
     EXPECT_EQ(UrlPort("http://srv.lan:\xA3\xB8\xA3\xB1/"), 81);  // full-width ８１
     EXPECT_EQ(UrlPort("http://srv.lan:x/"), 0);
+    // Only the colons after the last "@" before the path can give the port.
+    EXPECT_EQ(UrlHost("http://user:pw@host/p", false), "host");
+    EXPECT_EQ(UrlHost("http://user:pw@host/p", true), "host");
+    EXPECT_EQ(UrlPort("http://user:pw@host/p"), 80);
+    EXPECT_EQ(UrlPath("http://user:pw@host/p"), "/p");
+    EXPECT_EQ(UrlHost("http://a@b@c/", true), "c");
+    EXPECT_EQ(UrlHost("http://a:1@b:2@c:3/", true), "c:3");
+    EXPECT_EQ(UrlHost("http://a:1@b:2@c:3/", false), "c");
+    EXPECT_EQ(UrlPort("http://a:1@b:2@c:3/"), 3);
+    EXPECT_EQ(UrlPort("http://u:1@h:/"), 0);
+    // Nothing after the "@": no host, and the path still starts after it.
+    EXPECT_EQ(UrlHost("http://u:1@/x", true), "");
+    EXPECT_EQ(UrlPort("http://u:1@/x"), 80);
+    EXPECT_EQ(UrlPath("http://u:1@/x"), "/x");
 }
 
 TEST(UrlHostPortPath, HttpElsewhereInTheAddressIsNotPrefixed) {
@@ -176,6 +214,11 @@ TEST(UrlHostPortPath, DoubleByteCharactersHoldingColonOrSlash) {
     EXPECT_EQ(UrlPort("http://h\xB0::8/"), 8);
     // Upper-case ASCII is lowered; B0 41 is one character and its "A" stays.
     EXPECT_EQ(UrlHost("HTTP://\xB0\x41.A/", true), "\xB0\x41.a");
+    // B0 40 is no "@": the host keeps it, and only an "@" of its own cuts.
+    EXPECT_EQ(UrlHost("http://\xB0@h/", true), "\xB0@h");
+    EXPECT_EQ(UrlHost("http://u\xB0@@h:8/", true), "h:8");
+    EXPECT_EQ(UrlPort("http://u\xB0@@h:8/"), 8);
+    EXPECT_EQ(UrlPath("http://u\xB0@@h:8/"), "/");
 }
 
 TEST(TextBetween, FirstLeftThenFirstRightAfterIt) {

@@ -152,8 +152,7 @@ TEST(BadKeywords, TenThousandKeywordsOnAMegabytePage) {
         {&every, text::kModeSameLine, {keywordText}},
     };
     for (const Case& c : cases) {
-        const std::vector<monitor::FoundTarget> found =
-            monitor::MatchPage(*c.page, keywords, keywordText, c.mode);
+        const monitor::FindList found = monitor::MatchPage(*c.page, keywords, keywordText, c.mode);
         std::vector<std::string> targets;
         for (const monitor::FoundTarget& find : found) targets.push_back(find.targetText);
         EXPECT_EQ(targets, c.finds) << c.mode;

@@ -13,7 +13,7 @@ namespace {
 using text::kModeAll;
 using text::kModeAny;
 using text::kModeSameLine;
-using Finds = std::vector<FoundTarget>;
+using Finds = FindList;
 
 }  // namespace
 
@@ -46,6 +46,13 @@ FoundTarget sameLine(std::string keywordText) {
     return {std::move(keywordText), Text(text::kTagSameLine)};
 }
 
+// The finds one at a time, as the alarms are raised from them.
+std::vector<FoundTarget> oneByOne(const Finds& finds) {
+    std::vector<FoundTarget> seen;
+    for (const FoundTarget& find : finds) seen.push_back(find);
+    return seen;
+}
+
 TEST(SplitKeywords, PiecesAsTheyStand) {
     EXPECT_EQ(SplitKeywords("a|"), (KeywordList{"a"}));
     EXPECT_EQ(SplitKeywords("|"), (KeywordList{""}));
@@ -61,6 +68,9 @@ TEST(MatchAny, EveryFoundKeywordInListOrder) {
     // The empty middle keyword is found in any non-empty page.
     EXPECT_EQ(match("xyz", "a||b", kModeAny), (Finds{any("")}));
     EXPECT_EQ(match("xbz", "a||b", kModeAny), (Finds{any(""), any("b")}));
+    // A keyword listed twice in a row is found twice.
+    EXPECT_EQ(oneByOne(match("ab", "b|a|a|b", kModeAny)),
+              (std::vector<FoundTarget>{any("b"), any("a"), any("a"), any("b")}));
     // The keyword as listed, not as it appears on the page.
     EXPECT_EQ(match("SALE now", "sale", kModeAny), (Finds{any("sale")}));
     // A keyword may span a line break.
@@ -162,6 +172,14 @@ TEST(MatchSameLine, OnlyCrLfEndsALine) {
     for (int i = 1; i < 999; ++i) line += " kw" + std::to_string(i);
     const std::string page = line + repeated(" kw1", 3000) + "\r\nkw0 " + line;
     EXPECT_EQ(match(page, many + "!", kModeSameLine), (Finds{sameLine(many + "!")}));
+    // Every matching line is a find of its own, met in turn, each with the whole text.
+    const std::string threeLines = "y x\r\nx\r\nxy\r\n\r\nyy xx";
+    EXPECT_EQ(oneByOne(match(threeLines, "x|y", kModeSameLine)),
+              (std::vector<FoundTarget>{sameLine("x|y"), sameLine("x|y"), sameLine("x|y")}));
+    EXPECT_EQ(match(threeLines, "x|y", kModeSameLine).size(), 3u);
+    const std::string longText = "\xBC\xDB\xB8\xF1|" + repeated("x|y", 20);
+    EXPECT_EQ(oneByOne(match("\xBC\xDB\xB8\xF1xy\r\nyx\xBC\xDB\xB8\xF1", longText, kModeSameLine)),
+              (std::vector<FoundTarget>{sameLine(longText), sameLine(longText)}));
     // The keyword of one line and the start of the next do not make a match.
     EXPECT_EQ(match("x ab\r\ncd y", "abcd|" + repeated("x|y|ab|cd", 4), kModeSameLine), Finds{});
 }

@@ -112,6 +112,22 @@ TEST(TextToInt, DigitsAfterBlanksAndOneSign) {
     EXPECT_EQ(TextToInt("abc"), 0);
     EXPECT_EQ(TextToInt("3\xB7\xD6\xD6\xD3"), 3);  // 3分钟
     EXPECT_EQ(TextToInt("007"), 7);
+    // The blanks skipped are the space and the control bytes tab to CR (09 to 0D), as
+    // many as stand there; the bytes just outside that range stop the reading.
+    EXPECT_EQ(TextToInt("\r5"), 5);
+    EXPECT_EQ(TextToInt("\r\n7"), 7);
+    EXPECT_EQ(TextToInt("\r\r\n\r-4"), -4);
+    EXPECT_EQ(TextToInt(" \r+6\r"), 6);
+    EXPECT_EQ(TextToInt("\t\v\f9"), 9);
+    EXPECT_EQ(TextToInt("\x08"
+                        "8"),
+              0);
+    EXPECT_EQ(TextToInt("\x0E"
+                        "8"),
+              0);
+    EXPECT_EQ(TextToInt("\xA1\xA1\r\xA3\xB3"), 3);  // 　 CR ３
+    EXPECT_EQ(TextToInt("-\r4"), 0);                // none after the sign
+    EXPECT_EQ(TextToInt("1\r2"), 1);
 }
 
 TEST(TextToInt, FullWidthIsReadAsHalfWidth) {
