@@ -1,6 +1,7 @@
 // One worker: "监控中", the start delay, then fetch, match, alarm and wait, cycle after cycle.
 #include "monitor/monitor_worker.h"
 
+#include <exception>
 #include <limits>
 
 #include "monitor/alarm.h"
@@ -41,10 +42,17 @@ void MonitorWorker(const WorkerContext& context, const WorkerSlot& slot) {
     const AlarmContext alarm{list, context.sleeper, context.presenter, context.stop};
     while (!context.stop.stopRequested()) {
         if (list.cellText(row, items::kTargetFound) == text::kYes) return;
-        const Text page = reader->read(address);
-        // A fetch that outlived a stop is thrown away.
-        if (context.stop.stopRequested()) return;
-        for (const FoundTarget& find : MatchPage(page, keywords, keywordText, mode)) {
+        FindList finds;
+        try {
+            const Text page = reader->read(address);
+            // A fetch that outlived a stop is thrown away.
+            if (context.stop.stopRequested()) return;
+            finds = MatchPage(page, keywords, keywordText, mode);
+        } catch (const std::exception&) {
+            // A cycle that cannot finish (a page too large for the memory left) is an
+            // empty page: the worker goes on with its next cycle.
+        }
+        for (const FoundTarget& find : finds) {
             if (!RaiseAlarm(alarm, row, address, find)) return;
         }
         if (interval > 0 &&

@@ -67,12 +67,18 @@ void Monitoring::launch(const WorkerSlot& slot) {
         ++live->count;
     }
     const bool started = platform::StartBackgroundThread([services = services_, slot, stop, live] {
+        // Counted down however the worker ends, also by a failure it could not handle.
+        struct Ended {
+            LiveCount& live;
+            ~Ended() {
+                std::lock_guard lock(live.mutex);
+                --live.count;
+                live.changed.notify_all();
+            }
+        } ended{*live};
         const WorkerContext context{services.list, services.sleeper, services.readers,
                                     services.presenter, *stop};
         MonitorWorker(context, slot);
-        std::lock_guard lock(live->mutex);
-        --live->count;
-        live->changed.notify_all();
     });
     if (started) {
         worker.stop = std::move(stop);

@@ -10,6 +10,7 @@
 #include "app/entry_commands.h"
 #include "monitor/alarm.h"
 #include "monitor_fakes.h"
+#include "support/failing_allocator.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor {
@@ -243,6 +244,23 @@ TEST_F(MonitoringTest, DeletingAWorkersRowEndsThatWorker) {
     // Row 0's worker went on: a second alarm.
     EXPECT_EQ(std::count(addresses.begin(), addresses.end(), "http://srv/0"), 2);
     EXPECT_EQ(presenter.texts().size(), 3u);
+}
+
+// Memory runs out in the middle of a cycle (a huge page to match): that cycle is an empty
+// page, and the worker goes on to find the page in its next one.
+TEST_F(MonitoringTest, ACycleThatRunsOutOfMemoryIsAnEmptyPage) {
+    addRow("k", "0");
+    pages.setPages({std::string(4096, 'k')});  // too long to be kept without memory of its own
+    pages.onRead = [](int number) {
+        // On the worker's thread: its first cycle's next allocations fail.
+        if (number == 1) test_support::FailAllocations(0, 1000);
+    };
+    monitoring.StartMonitoring();
+    ASSERT_TRUE(presenter.shown.waitFor(1));
+    ASSERT_TRUE(monitoring.waitUntilWorkersEnd(10s));
+    EXPECT_GE(pages.addresses().size(), 2u);  // the failed cycle, then the find
+    EXPECT_EQ(list.cellText(0, kTargetFound), kYes);
+    EXPECT_EQ(presenter.texts().size(), 1u);
 }
 
 TEST_F(MonitoringTest, ElapsedClockTicksRollsOverAndStopsAt99Hours) {
