@@ -1,4 +1,4 @@
-// Fuzzes the HTTP client's handling of a response: the body read in chunks, the raw
+// Fuzzes the HTTP client's handling of a response: the body read piece by piece, the raw
 // header block (which may not fit its buffer) and the cookies taken from it, over a
 // scripted stand-in for the system Internet calls that also checks how it is called.
 //
@@ -87,6 +87,17 @@ class ScriptedInternet final : public fetch::InternetApi {
         std::memcpy(buffer, body_.data() + served_, take);
         served_ += take;
         *bytesRead = static_cast<uint32_t>(take);
+        return true;
+    }
+    // What is there to read: a chunk's worth, none at the end of a body that ends.
+    bool queryDataAvailable(InternetHandle file, uint32_t* bytesAvailable) override {
+        FUZZ_CHECK(file == &request_ && isOpen(&request_) && sent_);
+        FUZZ_CHECK(bytesAvailable != nullptr);
+        if ((options_ & kEndlessBody) != 0) {
+            *bytesAvailable = body_.empty() ? 0 : fetch::kReadChunkSize;
+        } else {
+            *bytesAvailable = static_cast<uint32_t>(std::min(chunkSize_, body_.size() - served_));
+        }
         return true;
     }
     // As the system call: the block and a terminating zero when they fit, else nothing
