@@ -1,3 +1,4 @@
+// The process's background threads, each kept until it has ended and then joined.
 #include "platform/background_thread.h"
 
 #include <algorithm>

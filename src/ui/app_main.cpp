@@ -48,21 +48,21 @@ struct Program {
 };
 
 int runProgram(int showCommand) {
-    // 1. The platform layer.
+    // The common controls the windows use.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    // 2, 3. The process-wide state, its cleanup registered for the exit.
+    // The process-wide state, its cleanup registered for the exit.
     Program& program = *new Program;
     processTips = &program.tips;
     std::atexit(releaseProcessState);
     program.window.setCommands(program.monitoring, program.entries);
 
-    // 4. The main window; its creation prepares the tips.
+    // The main window; its creation prepares the tips.
     if (!program.window.createAndShow(showCommand)) return 1;
     program.messages.setOwner(program.window.hwnd());
     program.dialogs.setOwner(program.window.hwnd());
 
-    // 5. Messages until the main window is gone.
+    // Messages until the main window is gone.
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (program.window.hwnd() != nullptr && IsDialogMessageW(program.window.hwnd(), &message)) {
@@ -83,7 +83,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // rights.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     const int code = pagorin::ui::runProgram(showCommand);
-    // 6. The exit cleanup, then the end: workers still running end with the process,
+    // The exit cleanup, then the end: workers still running end with the process,
     // without waiting for a fetch or an open alarm. Not ExitProcess: it runs every
     // library's detach code, which may wait for a lock a worker or request thread holds
     // inside the Internet or sound library at that moment. Nothing is written at exit.
