@@ -6,22 +6,13 @@
 
 #include "text/fixed_texts.h"
 
+#include "support/recorded_messages.h"
+
 namespace pagorin::app {
 namespace {
 
 using items::ItemList;
 using platform::MessageIcon;
-
-struct Messages : platform::UserMessages {
-    std::vector<std::string> texts;
-    std::vector<std::string> captions;
-    std::vector<MessageIcon> icons;
-    void show(std::string_view text, std::string_view caption, MessageIcon icon) override {
-        texts.emplace_back(text);
-        captions.emplace_back(caption);
-        icons.push_back(icon);
-    }
-};
 
 // Opens nothing: records which dialog was asked for with what, and presses "保存" with
 // the fields the test scripted (each press returns whether the dialog would close).
@@ -77,7 +68,7 @@ class EntryCommandsTest : public ::testing::Test {
     };
 
     ItemList list;
-    Messages messages;
+    test_support::RecordedMessages messages;
     ScriptedDialogs dialogs;
     EndedWorkers workers{list};
     EntryCommandHandlers commands{list, messages, dialogs, workers};

@@ -7,6 +7,7 @@
 
 #include "items/item_file.h"
 #include "support/failing_allocator.h"
+#include "support/recorded_messages.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::app {
@@ -36,19 +37,6 @@ struct FakeFolder : platform::Folder {
     }
 };
 
-struct Message {
-    std::string text;
-    std::string caption;
-    MessageIcon icon;
-};
-
-struct FakeMessages : platform::UserMessages {
-    std::vector<Message> shown;
-    void show(std::string_view text, std::string_view caption, MessageIcon icon) override {
-        shown.push_back({std::string(text), std::string(caption), icon});
-    }
-};
-
 class ItemFileCommandsTest : public testing::Test {
   protected:
     int32_t add(std::string_view sequence, std::string_view url = "http://a/") {
@@ -59,25 +47,25 @@ class ItemFileCommandsTest : public testing::Test {
 
     ItemList list;
     FakeFolder folder;
-    FakeMessages messages;
+    test_support::RecordedMessages messages;
     ItemFileCommands commands{list, folder, messages};
 };
 
 TEST_F(ItemFileCommandsTest, ExportOfNoEntriesIsRefusedAndWritesNothing) {
     folder.files[std::string(kItemFileName)] = "old";
     commands.exportItems();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text,
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0],
               "\xC3\xBB\xD3\xD0\xBF\xC9\xB5\xBC\xB3\xF6\xB5\xC4\xBC\xE0"
               "\xBF\xD8\xCF\xEE\xC4\xBF\xA3\xA1");  // 没有可导出的监控项目！
-    EXPECT_EQ(messages.shown[0].caption, text::kCaptionNotice);
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::kWarning);
+    EXPECT_EQ(messages.captions[0], text::kCaptionNotice);
+    EXPECT_EQ(messages.icons[0], MessageIcon::kWarning);
     EXPECT_EQ(folder.writes, 0);
     // A first row with an empty 序号 counts as no entries, whatever follows.
     add("");
     add("2");
     commands.exportItems();
-    EXPECT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.texts.size(), 2u);
     EXPECT_EQ(folder.writes, 0);
     EXPECT_EQ(folder.files[std::string(kItemFileName)], "old");
 }
@@ -86,7 +74,7 @@ TEST_F(ItemFileCommandsTest, SuccessfulExportIsSilentAndWritesTheFormat) {
     add("1");
     add("2");
     commands.exportItems();
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(messages.texts.empty());
     EXPECT_EQ(folder.files[std::string(kItemFileName)], FormatItemFile(list).bytes);
 }
 
@@ -94,25 +82,24 @@ TEST_F(ItemFileCommandsTest, FailedExportSaysSoAndNamesTheFile) {
     add("1");
     folder.result = platform::ReplaceResult::kFailed;
     commands.exportItems();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text,
-              ExportFailedMessage("D:\\Pagorin\\" + std::string(kItemFileName)));
-    EXPECT_NE(messages.shown[0].text.find("D:\\Pagorin\\\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF.txt"),
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], ExportFailedMessage("D:\\Pagorin\\" + std::string(kItemFileName)));
+    EXPECT_NE(messages.texts[0].find("D:\\Pagorin\\\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF.txt"),
               std::string::npos);
-    EXPECT_EQ(messages.shown[0].caption, text::kCaptionNotice);
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::kWarning);
+    EXPECT_EQ(messages.captions[0], text::kCaptionNotice);
+    EXPECT_EQ(messages.icons[0], MessageIcon::kWarning);
 
     // A folder that refuses new files (Program Files) is named as the cause, and the
     // way out: keep the program in a folder of the user's own.
-    messages.shown.clear();
+    messages.clear();
     folder.result = platform::ReplaceResult::kFolderNotWritable;
     commands.exportItems();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    const std::string text = messages.shown[0].text;
+    ASSERT_EQ(messages.texts.size(), 1u);
+    const std::string text = messages.texts[0];
     EXPECT_EQ(text, FolderNotWritableMessage("D:\\Pagorin\\" + std::string(kItemFileName)));
     EXPECT_NE(text.find("\xCE\xC4\xB5\xB5"), std::string::npos);  // 文档
     EXPECT_NE(text.find("D:\\Pagorin\\\xBC\xE0\xBF\xD8\xCF\xEE\xC4\xBF.txt"), std::string::npos);
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::kWarning);
+    EXPECT_EQ(messages.icons[0], MessageIcon::kWarning);
 }
 
 // Memory runs out while the file's bytes are made: the export says so as any failed
@@ -123,7 +110,7 @@ TEST_F(ItemFileCommandsTest, ExportThatRunsOutOfMemoryWarnsAndWritesNothing) {
     int failures = 0;
     // Memory runs out at the first allocation of the export, then at the second, ...
     for (long succeeding = 0;; ++succeeding) {
-        messages.shown.clear();
+        messages.clear();
         const long failedBefore = test_support::FailedAllocations();
         {
             const test_support::MemoryBack memoryBack;
@@ -132,14 +119,14 @@ TEST_F(ItemFileCommandsTest, ExportThatRunsOutOfMemoryWarnsAndWritesNothing) {
         }
         if (test_support::FailedAllocations() == failedBefore) break;  // it never ran out
         ++failures;
-        ASSERT_EQ(messages.shown.size(), 1u) << succeeding;
-        EXPECT_EQ(messages.shown[0].text,
+        ASSERT_EQ(messages.texts.size(), 1u) << succeeding;
+        EXPECT_EQ(messages.texts[0],
                   ExportFailedMessage("D:\\Pagorin\\" + std::string(kItemFileName)));
         EXPECT_TRUE(folder.files.empty());
         EXPECT_EQ(list.rowCount(), 2);
     }
     EXPECT_GT(failures, 0);
-    EXPECT_TRUE(messages.shown.empty());  // with memory enough, it is written
+    EXPECT_TRUE(messages.texts.empty());  // with memory enough, it is written
     EXPECT_EQ(folder.files[std::string(kItemFileName)], FormatItemFile(list).bytes);
 }
 
@@ -152,13 +139,13 @@ TEST_F(ItemFileCommandsTest, ExportWarnsOnceAboutRowsThatWillShift) {
     add("9");
     commands.exportItems();
     EXPECT_EQ(folder.writes, 1);  // the file is still written, every row as it is
-    ASSERT_EQ(messages.shown.size(), 1u);
+    ASSERT_EQ(messages.texts.size(), 1u);
     // Names 序号 7 and, for the row without one, "第3行".
     const std::string expectedNames =
         "7\xA1\xA2\xB5\xDA"
         "3\xD0\xD0";
-    EXPECT_NE(messages.shown[0].text.find(" " + expectedNames + " "), std::string::npos);
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::kWarning);
+    EXPECT_NE(messages.texts[0].find(" " + expectedNames + " "), std::string::npos);
+    EXPECT_EQ(messages.icons[0], MessageIcon::kWarning);
 }
 
 TEST_F(ItemFileCommandsTest, LongListsOfShiftingRowsAreCut) {
@@ -172,7 +159,7 @@ TEST_F(ItemFileCommandsTest, LongListsOfShiftingRowsAreCut) {
 TEST_F(ItemFileCommandsTest, ImportAppendsAndAMissingFileIsSilent) {
     commands.importItems();
     EXPECT_EQ(list.rowCount(), 0);
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(messages.texts.empty());
     add("1", "mine");
     folder.files[std::string(kItemFileName)] = "5\xA3\xAC\xCD\xA3\xD6\xB9\r\n";
     commands.importItems();
@@ -181,7 +168,7 @@ TEST_F(ItemFileCommandsTest, ImportAppendsAndAMissingFileIsSilent) {
     EXPECT_EQ(list.cellText(0, kUrl), "mine");
     EXPECT_EQ(list.cellText(2, kSequence), "5");
     EXPECT_EQ(list.cellText(2, kStatus), text::kStopped);
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(messages.texts.empty());
 }
 
 }  // namespace

@@ -351,7 +351,7 @@ struct WatchedEntry {
     }
     items::ItemList list;
     monitor::testing::WriteLog log{list};
-    monitor::testing::FakeMessages messages;
+    test_support::RecordedMessages messages;
     monitor::testing::FakeDisplay display;
     FastSleeper sleeper;
     platform::Win32PageReaderFactory readers{kTestLimit};

@@ -16,6 +16,7 @@
 #include "items/item_list.h"
 #include "monitor/monitor_ports.h"
 #include "platform/user_messages.h"
+#include "support/recorded_messages.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor::testing {
@@ -275,18 +276,6 @@ struct FakeDisplay : ElapsedDisplay {
         ++textChanges;
     }
     void setElapsedTimerInterval(int32_t milliseconds) override { interval = milliseconds; }
-};
-
-struct FakeMessages : platform::UserMessages {
-    std::vector<std::string> texts;
-    std::vector<std::string> captions;
-    std::vector<platform::MessageIcon> icons;
-    void show(std::string_view text, std::string_view caption,
-              platform::MessageIcon icon) override {
-        texts.emplace_back(text);
-        captions.emplace_back(caption);
-        icons.push_back(icon);
-    }
 };
 
 }  // namespace pagorin::monitor::testing

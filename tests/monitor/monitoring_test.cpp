@@ -20,7 +20,6 @@ using namespace std::chrono_literals;
 using items::kStatus;
 using items::kTargetFound;
 using testing::FakeDisplay;
-using testing::FakeMessages;
 using testing::FakePages;
 using testing::FakePresenter;
 using testing::FakeSleeper;
@@ -63,7 +62,7 @@ class MonitoringTest : public ::testing::Test {
 
     items::ItemList list;
     WriteLog log{list};
-    FakeMessages messages;
+    test_support::RecordedMessages messages;
     FakeDisplay display;
     FakeSleeper sleeper;
     FakePages pages;

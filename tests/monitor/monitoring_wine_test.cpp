@@ -122,7 +122,7 @@ class MonitoringWineTest : public ::testing::Test {
 
     items::ItemList list;
     testing::WriteLog log{list};
-    testing::FakeMessages messages;
+    test_support::RecordedMessages messages;
     testing::FakeDisplay display;
     FastSleeper sleeper;
     platform::Win32PageReaderFactory readers;

@@ -8,6 +8,7 @@
 
 #include "app/item_file_commands.h"
 #include "items/item_file.h"
+#include "support/recorded_messages.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -62,12 +63,7 @@ std::string mountedFolder(const char* variable) {
 }
 #endif
 
-struct RecordedMessages : UserMessages {
-    std::vector<std::string> texts;
-    void show(std::string_view text, std::string_view, MessageIcon) override {
-        texts.emplace_back(text);
-    }
-};
+using test_support::RecordedMessages;
 
 void appendRows(items::ItemList& list, int rows) {
     for (int i = 1; i <= rows; ++i) {
@@ -368,10 +364,7 @@ TEST(Folder, FullDiskKeepsTheFileAndTheFailureIsShown) {
 TEST(Folder, ExportThenImportRestoresTheRows) {
     TemporaryFolder temporary;
     items::ItemList list;
-    struct Silent : UserMessages {
-        int shown = 0;
-        void show(std::string_view, std::string_view, MessageIcon) override { ++shown; }
-    } messages;
+    RecordedMessages messages;
     for (int i = 1; i <= 3; ++i) {
         const int32_t row = list.appendRow(text::IntToText(i));
         list.setCellText(row, items::kKeywords, "\xB9\xAB\xB8\xE6|\xCD\xA8\xD6\xAA");
@@ -387,7 +380,7 @@ TEST(Folder, ExportThenImportRestoresTheRows) {
             EXPECT_EQ(restored.cellText(row, column), list.cellText(row, column));
         }
     }
-    EXPECT_EQ(messages.shown, 0);
+    EXPECT_TRUE(messages.texts.empty());
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "items/item_file.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_folder.h"
+#include "support/recorded_messages.h"
 #include "text/fixed_texts.h"
 #include "ui/main_window_texts.h"
 #include "ui/tray_icon.h"
@@ -38,13 +39,6 @@ struct Recorder : monitor::MonitorCommands, app::EntryCommands {
     void onDeleteClicked() override { calls.push_back("delete"); }
     void onItemListDoubleClicked() override { calls.push_back("double"); }
     void onAboutClicked() override { calls.push_back("about"); }
-};
-
-struct SilentMessages : platform::UserMessages {
-    std::vector<std::string> texts;
-    void show(std::string_view text, std::string_view, platform::MessageIcon) override {
-        texts.emplace_back(text);
-    }
 };
 
 std::wstring temporaryDirectory() {
@@ -157,7 +151,7 @@ class MainWindowTest : public ::testing::Test {
     items::ItemList list;
     std::wstring directory = temporaryDirectory();
     platform::Win32Folder folder{directory};
-    SilentMessages messages;
+    test_support::RecordedMessages messages;
     app::ItemFileCommands itemFile{list, folder, messages};
     app::TipsState tips;
     Recorder recorder;
