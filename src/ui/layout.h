@@ -38,6 +38,9 @@ POINT CentredOnScreen(int width, int height);
 // The 12-pixel GB2312 font of every window's controls, at `scale`; the caller owns it.
 HFONT CreateControlFont(const Scale& scale);
 
+// The program's icon resource `id`, drawn at `size` pixels; the caller owns it.
+HICON LoadResourceIcon(int id, int size);
+
 // Creates every control of `placements` in `parent` (controls inside a group box are its
 // siblings, placed by the group's offset, so their notifications reach `parent`), with
 // `font` set on each. Returns false when one could not be created.

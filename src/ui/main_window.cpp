@@ -41,11 +41,6 @@ constexpr int kColumnFormats[items::kColumnCount] = {LVCFMT_LEFT,   LVCFMT_CENTE
 constexpr COLORREF kElapsedColor = RGB(0, 128, 192);
 constexpr COLORREF kTipsColor = RGB(128, 128, 128);
 
-HICON loadIcon(int id, int size) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-}
-
 void appendMenuItem(HMENU menu, int id, std::string_view gbkCaption) {
     AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), platform::ToWide(gbkCaption).c_str());
 }
@@ -65,9 +60,9 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::createAndShow(int showCommand) {
     scale_ = Scale::ofScreen();
-    programIcon_.reset(loadIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON)));
+    programIcon_.reset(LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON)));
     // The notification area shows small icons: one drawn at that size stays sharp.
-    trayIcon_.reset(loadIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON)));
+    trayIcon_.reset(LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON)));
     const int width = scale_(kMainWidth);
     const int height = scale_(kMainHeight);
     const auto [left, top] = CentredOnScreen(width, height);
@@ -90,7 +85,7 @@ bool MainWindow::createControls() {
     SendMessageW(control(kIdElapsedBox), WM_SETFONT, reinterpret_cast<WPARAM>(elapsedFont_.get()),
                  FALSE);
     for (size_t i = 0; i < buttonStates_.size(); ++i) {
-        buttonIcons_[i].reset(loadIcon(kButtonIcons[i], scale_(32)));
+        buttonIcons_[i].reset(LoadResourceIcon(kButtonIcons[i], scale_(32)));
         buttonStates_[i].icon = buttonIcons_[i].get();
         InstallImageButton(control(kButtonIds[i]), buttonStates_[i]);
     }

@@ -4,25 +4,18 @@
 #include <uxtheme.h>
 
 #include "platform/win32/system_library.h"
+#include "ui/layout.h"
 #include "ui/resources/resource_ids.h"
 
 namespace pagorin::ui {
-namespace {
-
-HICON LoadProgramIcon(int size) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
-                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-}
-
-}  // namespace
 
 ModalWindow::~ModalWindow() {
     if (hwnd() != nullptr) endModal();
 }
 
 void ModalWindow::setProgramIcon() {
-    bigIcon_.reset(LoadProgramIcon(GetSystemMetrics(SM_CXICON)));
-    smallIcon_.reset(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON)));
+    bigIcon_.reset(LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON)));
+    smallIcon_.reset(LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON)));
     if (bigIcon_) {
         SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     }
