@@ -15,12 +15,10 @@ namespace pagorin::fetch {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr std::string_view kHttpsPrefix = "https://";
 constexpr std::string_view kSetCookie = "Set-Cookie";
 constexpr std::string_view kSetCookieMarker = "Set-Cookie:";
 constexpr std::array<const char*, 8> kMethodNames = {"GET",     "POST",   "HEAD",  "PUT",
                                                      "OPTIONS", "DELETE", "TRACE", "CONNECT"};
-constexpr int64_t kHighestPort = 65535;
 
 bool containsIgnoringCase(std::string_view text, std::string_view marker) {
     return text::FindText(text, marker) != -1;
@@ -115,22 +113,22 @@ Text cookiesSetBy(std::string_view rawHeaders) {
     return cookies;
 }
 
-// HttpRequest with the bounds its callers may choose.
-Bytes boundedRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
-                     OptionalRef<const Text> bodyText, OptionalRef<Text> sendCookies,
-                     OptionalRef<Text> receivedCookies, OptionalRef<const Text> extraHeaders,
-                     OptionalRef<Text> responseHeaders, Given<bool> noRedirect,
-                     OptionalRef<Bytes> bodyBytes, OptionalRef<const Text> proxy,
-                     Given<bool> mergeCookies, Given<bool> completeHeaders,
-                     Given<bool> normalizeHeaderNames, Given<bool> socksProxy,
-                     const RequestBounds& bounds) {
+}  // namespace
+
+Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
+                  OptionalRef<const Text> bodyText, OptionalRef<Text> sendCookies,
+                  OptionalRef<Text> receivedCookies, OptionalRef<const Text> extraHeaders,
+                  OptionalRef<Text> responseHeaders, Given<bool> noRedirect,
+                  OptionalRef<Bytes> bodyBytes, OptionalRef<const Text> proxy,
+                  Given<bool> mergeCookies, Given<bool> completeHeaders,
+                  Given<bool> normalizeHeaderNames, Given<bool> socksProxy,
+                  const RequestBounds& bounds) {
     const auto started = std::chrono::steady_clock::now();
     Text headers = extraHeaders.value();
     if (normalizeHeaderNames.valueOr(true)) headers = NormalizeHeaderNames(headers);
     int methodNumber = method.value();
     if (methodNumber < kMethodGet || methodNumber > kMethodConnect) methodNumber = kMethodGet;
-    const bool https =
-        text::ToLower(std::string_view(targetUrl).substr(0, kHttpsPrefix.size())) == kHttpsPrefix;
+    const bool https = IsHttpsAddress(targetUrl);
     const Text agent = userAgentFrom(headers);
 
     Text localResponseHeaders;
@@ -158,13 +156,11 @@ Bytes boundedRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
             api, api.open(agent.c_str(), accessType, orNull(proxyName), proxyBypass, 0));
         if (!internet) return {};
 
-        // The port parameter is 16 bits: a larger number would silently reach another port.
-        const int64_t port = UrlPort(targetUrl);
-        if (port < 0 || port > kHighestPort) return {};
+        const std::optional<uint16_t> port = ConnectionPort(targetUrl);
+        if (!port) return {};
         const Text host = UrlHost(targetUrl, false);
-        const OwnedHandle connection(
-            api, api.connect(internet.get(), host.c_str(), static_cast<uint16_t>(port), nullptr,
-                             nullptr, wininet::kServiceHttp, 0, 0));
+        const OwnedHandle connection(api, api.connect(internet.get(), host.c_str(), *port, nullptr,
+                                                      nullptr, wininet::kServiceHttp, 0, 0));
         if (!connection) return {};
 
         uint32_t flags = wininet::kFlagReload | wininet::kFlagNeedFile;
@@ -219,23 +215,9 @@ Bytes boundedRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
     return body;
 }
 
-}  // namespace
-
-Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method,
-                  OptionalRef<const Text> bodyText, OptionalRef<Text> sendCookies,
-                  OptionalRef<Text> receivedCookies, OptionalRef<const Text> extraHeaders,
-                  OptionalRef<Text> responseHeaders, Given<bool> noRedirect,
-                  OptionalRef<Bytes> bodyBytes, OptionalRef<const Text> proxy,
-                  Given<bool> mergeCookies, Given<bool> completeHeaders,
-                  Given<bool> normalizeHeaderNames, Given<bool> socksProxy) {
-    return boundedRequest(api, targetUrl, method, bodyText, sendCookies, receivedCookies,
-                          extraHeaders, responseHeaders, noRedirect, bodyBytes, proxy, mergeCookies,
-                          completeHeaders, normalizeHeaderNames, socksProxy, {});
-}
-
 Text HttpGetText(InternetApi& api, const Text& address, const RequestBounds& bounds) {
     return text::TextFromBytes(
-        boundedRequest(api, address, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, bounds));
+        HttpRequest(api, address, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, bounds));
 }
 
 }  // namespace pagorin::fetch

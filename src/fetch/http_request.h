@@ -81,15 +81,17 @@ inline constexpr uint32_t kResponseHeaderBufferSize = 5000;
 //   completeHeaders: add Accept, Referer, Accept-Language (and Content-Type for POST)
 //     where `extraHeaders` lacks them.
 //   normalizeHeaderNames: write the names in `extraHeaders` with capital initials.
-// The outputs are left untouched when the request fails before it is sent. The request
-// keeps to the default `RequestBounds`: it ends by itself however the server behaves.
+// The outputs are left untouched when the request fails before it is sent.
+//   bounds: the request's time limits, and its caller's give-up; however the server
+//     behaves, the request ends by itself.
 Bytes HttpRequest(InternetApi& api, const Text& targetUrl, Given<int> method = {},
                   OptionalRef<const Text> bodyText = {}, OptionalRef<Text> sendCookies = {},
                   OptionalRef<Text> receivedCookies = {}, OptionalRef<const Text> extraHeaders = {},
                   OptionalRef<Text> responseHeaders = {}, Given<bool> noRedirect = {},
                   OptionalRef<Bytes> bodyBytes = {}, OptionalRef<const Text> proxy = {},
                   Given<bool> mergeCookies = {}, Given<bool> completeHeaders = {},
-                  Given<bool> normalizeHeaderNames = {}, Given<bool> socksProxy = {});
+                  Given<bool> normalizeHeaderNames = {}, Given<bool> socksProxy = {},
+                  const RequestBounds& bounds = {});
 
 // GET `address` with nothing else given; the body up to its first zero byte. `bounds`
 // sets its time limits and lets its caller give it up.

@@ -29,13 +29,11 @@ void SetTimeouts(InternetApi& api, InternetHandle handle, std::chrono::milliseco
 
 Bytes ReadResponseBody(InternetApi& api, InternetHandle request, const RequestBounds& bounds,
                        std::chrono::steady_clock::time_point started) {
-    const auto deadline = started + bounds.timeLimit;
     Bytes body;
     std::vector<char> chunk(kReadChunkSize);
     size_t dirty = 0;  // bytes of the buffer the last read wrote
     while (body.size() < kMaxBodySize) {
-        if (bounds.givenUp && bounds.givenUp()) break;
-        if (std::chrono::steady_clock::now() >= deadline) break;
+        if (bounds.over(started)) break;
         uint32_t available = 0;
         if (!api.queryDataAvailable(request, &available) || available == 0) break;
         const auto wanted = static_cast<uint32_t>(

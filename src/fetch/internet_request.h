@@ -32,6 +32,12 @@ struct RequestBounds {
     // True once the caller no longer waits for the answer (a stop, its own limit);
     // checked between pieces of the body.
     std::function<bool()> givenUp;
+
+    bool givenUpNow() const { return givenUp && givenUp(); }
+    // Given up, or `timeLimit` has passed since `started`: no further piece is read.
+    bool over(std::chrono::steady_clock::time_point started) const {
+        return givenUpNow() || std::chrono::steady_clock::now() >= started + timeLimit;
+    }
 };
 
 // An Internet, connection or request handle, closed once when it goes out of scope.

@@ -21,8 +21,7 @@ constexpr int kMaxRedirects = 20;
 constexpr uint32_t kHeaderValueBufferSize = 8192;
 
 bool isWebAddress(std::string_view address) {
-    const Text scheme = text::ToLower(address.substr(0, 8));
-    return scheme.starts_with("http://") || scheme.starts_with("https://");
+    return IsHttpsAddress(address) || text::ToLower(address.substr(0, 7)) == "http://";
 }
 
 // One response header's value; empty when there is none.
@@ -75,25 +74,19 @@ std::optional<PageResponse> RequestPage(InternetApi& api, std::string_view addre
     const OwnedHandle internet(
         api, api.open(kDefaultUserAgent, wininet::kOpenTypePreconfig, nullptr, nullptr, 0));
     if (!internet) return std::nullopt;
-    const auto outOfTime = [&] {
-        return (bounds.givenUp && bounds.givenUp()) ||
-               std::chrono::steady_clock::now() >= started + bounds.timeLimit;
-    };
     // The fragment belongs to the page in a browser, never to the request.
     std::string url(address.substr(0, address.find('#')));
     for (int hop = 0; hop <= kMaxRedirects; ++hop) {
-        // The port parameter is 16 bits: a larger number would silently reach another port.
-        const int64_t port = UrlPort(url);
-        if (port < 0 || port > 65535) return std::nullopt;
-        const OwnedHandle connection(api, api.connect(internet.get(), UrlHost(url, false).c_str(),
-                                                      static_cast<uint16_t>(port), nullptr, nullptr,
-                                                      wininet::kServiceHttp, 0, 0));
+        const std::optional<uint16_t> port = ConnectionPort(url);
+        if (!port) return std::nullopt;
+        const OwnedHandle connection(
+            api, api.connect(internet.get(), UrlHost(url, false).c_str(), *port, nullptr, nullptr,
+                             wininet::kServiceHttp, 0, 0));
         if (!connection) return std::nullopt;
-        const bool https = text::ToLower(std::string_view(url).substr(0, 8)) == "https://";
+        const uint32_t flags = kPageFlags | (IsHttpsAddress(url) ? wininet::kFlagSecure : 0);
         const OwnedHandle request(
-            api,
-            api.openRequest(connection.get(), "GET", UrlPath(url).c_str(), kHttpVersion, nullptr,
-                            nullptr, kPageFlags | (https ? wininet::kFlagSecure : 0), 0));
+            api, api.openRequest(connection.get(), "GET", UrlPath(url).c_str(), kHttpVersion,
+                                 nullptr, nullptr, flags, 0));
         if (!request) return std::nullopt;
         // On the request itself: the library does not pass the Internet handle's
         // time-outs on to every request everywhere.
@@ -105,7 +98,7 @@ std::optional<PageResponse> RequestPage(InternetApi& api, std::string_view addre
         if (isRedirect(api, request.get())) {
             const std::string location = headerValue(api, request.get(), wininet::kQueryLocation);
             if (!location.empty()) {
-                if (outOfTime()) return std::nullopt;
+                if (bounds.over(started)) return std::nullopt;
                 url = ResolveLocation(url, location.substr(0, location.find('#')));
                 continue;
             }
@@ -113,7 +106,7 @@ std::optional<PageResponse> RequestPage(InternetApi& api, std::string_view addre
         PageResponse response;
         response.contentType = headerValue(api, request.get(), wininet::kQueryContentType);
         response.body = ReadResponseBody(api, request.get(), bounds, started);
-        if (bounds.givenUp && bounds.givenUp()) return std::nullopt;
+        if (bounds.givenUpNow()) return std::nullopt;
         return response;
     }
     return std::nullopt;  // a loop of redirects

@@ -142,6 +142,16 @@ int64_t UrlPort(std::string_view address) {
     return text::TextToInt(from(host, lastColon + 1));
 }
 
+bool IsHttpsAddress(std::string_view address) {
+    return text::ToLower(address.substr(0, kHttps.size())) == kHttps;
+}
+
+std::optional<uint16_t> ConnectionPort(std::string_view address) {
+    const int64_t port = UrlPort(address);
+    if (port < 0 || port > 65535) return std::nullopt;
+    return static_cast<uint16_t>(port);
+}
+
 Text UrlPath(std::string_view address) {
     // The host is looked for after the scheme, where UrlHost took it from: a host such as
     // "h" or "tp" must not be found inside "http://" itself.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "text/gbk_text.h"
@@ -31,6 +32,13 @@ Text UrlHost(std::string_view address, bool keepPort);
 // The number after the last ":" of the host with its port, as TextToInt reads it (so
 // ":" alone gives 0, and no range check is made); without one 443 for "https", else 80.
 int64_t UrlPort(std::string_view address);
+
+// True when the address begins with "https://", in any letter case.
+bool IsHttpsAddress(std::string_view address);
+
+// UrlPort when it names a port a connection can be made to (0 to 65535); nothing
+// otherwise, as the 16-bit port of a call would silently reach another port.
+std::optional<uint16_t> ConnectionPort(std::string_view address);
 
 // From the first "/" after the host to the end of the address, query and fragment
 // included, as passed (case kept); "/" when there is none.

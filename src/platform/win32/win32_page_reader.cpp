@@ -3,6 +3,8 @@
 // given up ends by itself within its bounds.
 #include "platform/win32/win32_page_reader.h"
 
+#include <type_traits>
+
 #include "fetch/http_request.h"
 #include "fetch/page_fetch.h"
 #include "fetch/page_request.h"
@@ -16,30 +18,35 @@ namespace {
 class Win32PageReader : public monitor::PageReader {
   public:
     Win32PageReader(monitor::StopToken& stop, std::chrono::milliseconds timeLimit)
-        : stopped_([&stop] { return stop.stopRequested(); }),
-          timeLimit_(timeLimit),
-          pageCalls_(timeLimit),
-          textCalls_(timeLimit) {}
+        : stopped_([&stop] { return stop.stopRequested(); }), timeLimit_(timeLimit) {}
 
+  private:
+    // `request` of `url` on a call thread of its own, waited for up to the limit or the
+    // stop; what a failed request gives (no answer, the empty text) when it is given up.
+    template <typename Request>
+    auto onCallThread(std::string_view url, Request request) const {
+        using Result = std::invoke_result_t<Request, const fetch::Text&, fetch::RequestBounds>;
+        return fetch::TimeLimitedCall<Result>(timeLimit_)
+            .run(
+                [url = fetch::Text(url), limit = timeLimit_, request](const auto& givenUp) {
+                    return request(url, fetch::RequestBounds{limit, givenUp});
+                },
+                stopped_)
+            .value_or(Result{});
+    }
+
+  public:
     monitor::Text read(std::string_view address) override {
         const fetch::PageFetchServices services{
             [this](std::string_view url) {
-                return pageCalls_
-                    .run(
-                        [url = fetch::Text(url), limit = timeLimit_](const auto& givenUp) {
-                            return fetch::RequestPage(SystemInternetApi(), url, {limit, givenUp});
-                        },
-                        stopped_)
-                    .value_or(std::nullopt);
+                return onCallThread(url, [](const fetch::Text& page, const auto& bounds) {
+                    return fetch::RequestPage(SystemInternetApi(), page, bounds);
+                });
             },
             [this](std::string_view url) {
-                return textCalls_
-                    .run(
-                        [url = fetch::Text(url), limit = timeLimit_](const auto& givenUp) {
-                            return fetch::HttpGetText(SystemInternetApi(), url, {limit, givenUp});
-                        },
-                        stopped_)
-                    .value_or(fetch::Text());
+                return onCallThread(url, [](const fetch::Text& page, const auto& bounds) {
+                    return fetch::HttpGetText(SystemInternetApi(), page, bounds);
+                });
             },
             [](std::string_view utf8) { return Utf8ToGbk(utf8); },
         };
@@ -49,8 +56,6 @@ class Win32PageReader : public monitor::PageReader {
   private:
     std::function<bool()> stopped_;
     std::chrono::milliseconds timeLimit_;
-    fetch::TimeLimitedCall<std::optional<fetch::PageResponse>> pageCalls_;
-    fetch::TimeLimitedCall<fetch::Text> textCalls_;
 };
 
 }  // namespace
