@@ -476,7 +476,9 @@ TEST(HostileServer, EndlessBodyIsClosedAtTheCapAndMemoryStaysFlat) {
     std::lock_guard lock(mutex);
     std::cout << "endless: " << server.starts << " requests, peak working set " << early / 1048576
               << " MiB after 3, " << late / 1048576 << " MiB after 8\n";
-    EXPECT_LE(late, early + (size_t{32} << 20));
+    // A request given up at the limit may still hold its body beside the next one's:
+    // two bodies at most, never one more per request.
+    EXPECT_LE(late, early + 2 * fetch::kMaxBodySize);
     EXPECT_LT(late, fetch::kMaxBodySize * 6);
     // Each connection ended near the cap (a given-up one earlier), not at the server's end.
     ASSERT_GE(sentPerConnection.size(), 2u);
