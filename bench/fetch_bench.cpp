@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "adapters/win32/wininet_api.h"
 #include "fetch/http_request.h"
 #include "fetch/page_fetch.h"
 #include "fetch/page_request.h"
-#include "fetch/time_limited_call.h"
 #include "fetch/url_cookie.h"
-#include "platform/win32/text_encoding.h"
-#include "platform/win32/wininet_api.h"
+#include "threads/time_limited_call.h"
+#include "win32/code_page.h"
 
 namespace {
 
@@ -94,23 +94,23 @@ int main(int argc, char** argv) {
     const std::string address = argv[1];
     const size_t expected = std::stoul(argv[2]);
     // The worker's way: each request on a call thread, waited for up to the limit.
-    const fetch::TimeLimitedCall<std::optional<fetch::PageResponse>> calls(fetch::kPageTimeLimit);
+    const threads::TimeLimitedCall<std::optional<fetch::PageResponse>> calls(fetch::kPageTimeLimit);
     const auto never = [] { return false; };
     const fetch::PageFetchServices services{
         [&](std::string_view url) {
             return calls
                 .run(
                     [url = std::string(url)](const auto& givenUp) {
-                        return fetch::RequestPage(platform::SystemInternetApi(), url,
+                        return fetch::RequestPage(adapters::SystemInternetApi(), url,
                                                   {fetch::kPageTimeLimit, givenUp});
                     },
                     never)
                 .value_or(std::nullopt);
         },
         [](std::string_view url) {
-            return fetch::HttpGetText(platform::SystemInternetApi(), fetch::Text(url));
+            return fetch::HttpGetText(adapters::SystemInternetApi(), fetch::Text(url));
         },
-        [](std::string_view utf8) { return platform::Utf8ToGbk(utf8); },
+        [](std::string_view utf8) { return win32::Utf8ToGbk(utf8); },
     };
     // The client connects, opens and sends, with flags that ask for a cache file: the same
     // calls made bare are the floor of what the platform does for that sequence.
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     size_t fetchedSize = 0, clientSize = 0, bareWinInetSize = 0, bareSameCallsSize = 0;
     const std::function<void()> works[] = {
         [&] { fetchedSize = fetch::FetchPageText(address, services).size(); },
-        [&] { clientSize = fetch::HttpGetText(platform::SystemInternetApi(), address).size(); },
+        [&] { clientSize = fetch::HttpGetText(adapters::SystemInternetApi(), address).size(); },
         [&] {
             bareWinInetSize =
                 bareWinInetGet(address, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE);

@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <string>
 
+#include "adapters/posix/folder.h"
 #include "grep_runner.h"
 #include "items/item_file.h"
 #include "items/item_list.h"
-#include "platform/posix/posix_folder.h"
 #include "random.h"
 #include "text/fixed_texts.h"
 #include "timing.h"
@@ -62,13 +62,13 @@ int main() {
     fillList(list);
     TempDir dir;
     const std::filesystem::path folderPath = dir.write("probe", "").parent_path();
-    platform::PosixFolder folder(folderPath.string());
+    adapters::PosixFolder folder(folderPath.string());
 
     const std::string fileName(items::kItemFileName);
     const double exportSeconds = BestSeconds([&] {
         const items::ItemFileContent content = items::FormatItemFile(list);
         if (folder.replaceFile(fileName, content.bytes) !=
-            pagorin::platform::ReplaceResult::kReplaced)
+            pagorin::system::ReplaceResult::kReplaced)
             throw std::runtime_error("export failed");
     });
     const std::filesystem::path exported = folderPath / fileName;

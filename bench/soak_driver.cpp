@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "items/item_file.h"
-#include "platform/win32/wide_text.h"
 #include "support/top_windows.h"
 #include "ui/ui_messages.h"
+#include "win32/code_page.h"
 
 namespace {
 
@@ -186,7 +186,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring folder = argv[2];
     const int minutes = _wtoi(argv[6]);
     const std::wstring log = argc > 7 && std::wstring(argv[7]) != L"-" ? argv[7] : L"";
-    const std::string refresh = argc > 8 ? platform::FromWide(argv[8]) : "0";
+    const std::string refresh = argc > 8 ? win32::FromWide(argv[8]) : "0";
     if (minutes < 1) return 2;
 
     // Three entries, mode 或, keywords the pages never hold, refresh "0" unless told: each
@@ -196,10 +196,10 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i <= 3; ++i) {
         if (std::wstring(argv[2 + i]) == L"-") continue;                  // fewer workers
         file += std::to_string(i) + comma + "\xCD\xA3\xD6\xB9" + comma +  // 停止
-                platform::FromWide(argv[2 + i]) + comma + "soak-absent-keyword|\xCE\xDE\xB4\xCB" +
+                win32::FromWide(argv[2 + i]) + comma + "soak-absent-keyword|\xCE\xDE\xB4\xCB" +
                 comma + "\xB7\xF1" + comma + refresh + comma + "\xBB\xF2" + comma + "\xB7\xF1\r\n";
     }
-    const std::wstring itemFile = folder + L"\\" + platform::ToWide(items::kItemFileName);
+    const std::wstring itemFile = folder + L"\\" + win32::ToWide(items::kItemFileName);
     HANDLE handle = CreateFileW(itemFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {

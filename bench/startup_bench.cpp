@@ -16,9 +16,9 @@
 #include <string>
 
 #include "items/item_file.h"
-#include "platform/win32/wide_text.h"
 #include "support/top_windows.h"
 #include "ui/ui_messages.h"
+#include "win32/code_page.h"
 
 namespace {
 
@@ -88,8 +88,8 @@ int wmain(int argc, wchar_t** argv) {
                 "k\xA3\xAC\xB7\xF1\xA3\xAC"
                 "10\xA3\xAC\xBB\xF2\xA3\xAC\xB7\xF1\r\n";
     }
-    const std::wstring itemFile = program.substr(0, program.find_last_of(L"\\/") + 1) +
-                                  platform::ToWide(items::kItemFileName);
+    const std::wstring itemFile =
+        program.substr(0, program.find_last_of(L"\\/") + 1) + win32::ToWide(items::kItemFileName);
     HANDLE handle = CreateFileW(itemFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;

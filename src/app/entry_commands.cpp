@@ -6,7 +6,7 @@
 namespace pagorin::app {
 
 using items::ItemList;
-using platform::MessageIcon;
+using system::MessageIcon;
 
 EntryFields FieldsOfRow(const ItemList& list, int32_t row) {
     EntryFields fields;
@@ -36,7 +36,7 @@ text::Text ModeText(const EntryFields& fields) {
     return mode;
 }
 
-bool ValidateFields(const EntryFields& fields, platform::UserMessages& messages) {
+bool ValidateFields(const EntryFields& fields, system::UserMessages& messages) {
     // Only emptiness is checked: a field of spaces counts as filled, and the interval
     // need not be a number.
     if (fields.url.empty() || fields.keywords.empty() || fields.refreshMinutes.empty()) {

@@ -8,7 +8,7 @@
 
 #include "items/item_list.h"
 #include "monitor/monitor_ports.h"
-#include "platform/user_messages.h"
+#include "system/user_messages.h"
 #include "text/gbk_text.h"
 #include "text/gbk_texts.h"
 
@@ -34,7 +34,7 @@ text::Text SoundText(const EntryFields& fields);
 text::Text ModeText(const EntryFields& fields);
 
 // True when the fields may be saved; otherwise the validation message has been shown.
-bool ValidateFields(const EntryFields& fields, platform::UserMessages& messages);
+bool ValidateFields(const EntryFields& fields, system::UserMessages& messages);
 
 // The saves: appends a new row, or rewrites the selected one (read again before each
 // write) and sets its 发现目标 back to "否".
@@ -65,7 +65,7 @@ class EntryCommands {
 
 class EntryCommandHandlers : public EntryCommands {
   public:
-    EntryCommandHandlers(items::ItemList& list, platform::UserMessages& messages,
+    EntryCommandHandlers(items::ItemList& list, system::UserMessages& messages,
                          EntryDialogs& dialogs, monitor::RowWorkers& workers)
         : list_(list), messages_(messages), dialogs_(dialogs), workers_(workers) {}
 
@@ -77,10 +77,10 @@ class EntryCommandHandlers : public EntryCommands {
 
   private:
     void openModifyDialog();
-    void refuse(std::string_view text, platform::MessageIcon icon);
+    void refuse(std::string_view text, system::MessageIcon icon);
 
     items::ItemList& list_;
-    platform::UserMessages& messages_;
+    system::UserMessages& messages_;
     EntryDialogs& dialogs_;
     monitor::RowWorkers& workers_;
 };

@@ -50,22 +50,22 @@ std::string RowsWillNotRoundTripMessage(const ItemList& list, const std::vector<
 }
 
 void ItemFileCommands::exportItems() {
-    using platform::MessageIcon;
+    using system::MessageIcon;
     if (items::listIsEmpty(list_)) {
         messages_.show(kNothingToExport, text::kCaptionNotice, MessageIcon::kWarning);
         return;
     }
     items::ItemFileContent content;
-    platform::ReplaceResult result = platform::ReplaceResult::kFailed;
+    system::ReplaceResult result = system::ReplaceResult::kFailed;
     try {
         content = items::FormatItemFile(list_);
         result = folder_.replaceFile(items::kItemFileName, content.bytes);
     } catch (const std::exception&) {
         // Out of memory for the file's bytes: the old file stays, and the user is told.
     }
-    if (result != platform::ReplaceResult::kReplaced) {
+    if (result != system::ReplaceResult::kReplaced) {
         const std::string path = folder_.pathOf(items::kItemFileName);
-        messages_.show(result == platform::ReplaceResult::kFolderNotWritable
+        messages_.show(result == system::ReplaceResult::kFolderNotWritable
                            ? FolderNotWritableMessage(path)
                            : ExportFailedMessage(path),
                        text::kCaptionNotice, MessageIcon::kWarning);

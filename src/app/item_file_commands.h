@@ -6,16 +6,15 @@
 #include <vector>
 
 #include "items/item_list.h"
-#include "platform/folder.h"
-#include "platform/user_messages.h"
+#include "system/folder.h"
+#include "system/user_messages.h"
 #include "text/gbk_texts.h"
 
 namespace pagorin::app {
 
 class ItemFileCommands {
   public:
-    ItemFileCommands(items::ItemList& list, platform::Folder& folder,
-                     platform::UserMessages& messages)
+    ItemFileCommands(items::ItemList& list, system::Folder& folder, system::UserMessages& messages)
         : list_(list), folder_(folder), messages_(messages) {}
 
     // Writes every row to the item file, replacing it in one step. Refused with a
@@ -28,8 +27,8 @@ class ItemFileCommands {
 
   private:
     items::ItemList& list_;
-    platform::Folder& folder_;
-    platform::UserMessages& messages_;
+    system::Folder& folder_;
+    system::UserMessages& messages_;
 };
 
 // "导出失败：无法写入文件“PATH”。原有文件未被改动，请检查文件是否只读或被其他程序占用。"

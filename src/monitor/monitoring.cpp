@@ -1,8 +1,8 @@
 // Starting and stopping the workers, and the clock of the time spent monitoring.
 #include "monitor/monitoring.h"
 
-#include "platform/background_thread.h"
 #include "text/fixed_texts.h"
+#include "threads/background_thread.h"
 
 namespace pagorin::monitor {
 namespace {
@@ -34,7 +34,7 @@ bool Monitoring::startable(int32_t row) const {
 }
 
 void Monitoring::StartMonitoring() {
-    using platform::MessageIcon;
+    using system::MessageIcon;
     items::ItemList& list = services_.list;
     if (list.cellText(0, items::kSequence).empty() &&
         list.cellText(0, items::kTargetFound).empty()) {
@@ -66,7 +66,7 @@ void Monitoring::launch(const WorkerSlot& slot) {
         std::lock_guard lock(live->mutex);
         ++live->count;
     }
-    const bool started = platform::StartBackgroundThread([services = services_, slot, stop, live] {
+    const bool started = threads::StartBackgroundThread([services = services_, slot, stop, live] {
         // Counted down however the worker ends, also by a failure it could not handle.
         struct Ended {
             LiveCount& live;

@@ -11,7 +11,7 @@
 #include "items/item_list.h"
 #include "monitor/monitor_ports.h"
 #include "monitor/monitor_worker.h"
-#include "platform/user_messages.h"
+#include "system/user_messages.h"
 #include "text/gbk_texts.h"
 
 namespace pagorin::monitor {
@@ -22,7 +22,7 @@ inline constexpr int32_t kElapsedHoursLimit = 99;
 
 struct MonitoringServices {
     items::ItemList& list;
-    platform::UserMessages& messages;
+    system::UserMessages& messages;
     ElapsedDisplay& display;
     Sleeper& sleeper;
     PageReaderFactory& readers;

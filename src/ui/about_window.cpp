@@ -6,17 +6,17 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/win32/picture.h"
-#include "platform/win32/wide_text.h"
 #include "text/gbk_texts.h"
 #include "ui/resources/resource_ids.h"
+#include "win32/code_page.h"
+#include "win32/picture.h"
 
 namespace pagorin::ui {
 namespace {
 
 constexpr DWORD kTextBoxStyle = ES_MULTILINE | ES_AUTOVSCROLL | ES_LEFT | WS_TABSTOP;
 
-const ControlPlacement kLayout[] = {
+const widgets::ControlPlacement kLayout[] = {
     {"分组框1", WC_BUTTONW, kIdAboutDescriptionGroup, 8, 8, 400, 192, BS_GROUPBOX, 0,
      kAboutDescriptionGroup, 0},
     {"编辑框1", WC_EDITW, kIdAboutDescription, 8, 15, 384, 168, kTextBoxStyle, WS_EX_STATICEDGE,
@@ -41,7 +41,7 @@ struct MemoryDcTraits {
     static Type invalid() { return nullptr; }
     static void close(Type dc) { ::DeleteDC(dc); }
 };
-using UniqueMemoryDc = platform::UniqueResource<MemoryDcTraits>;
+using UniqueMemoryDc = win32::UniqueResource<MemoryDcTraits>;
 
 // Puts the DC's previous object back, so the bitmap is never deleted while selected.
 class Selection {
@@ -65,29 +65,29 @@ AboutWindow::~AboutWindow() {
 }
 
 void AboutWindow::run(HWND owner) {
-    scale_ = Scale::ofScreen();
+    scale_ = widgets::Scale::ofScreen();
     const int width = scale_(kAboutWidth);
     const int height = scale_(kAboutHeight);
-    const auto [left, top] = CentredOnScreen(width, height);
-    if (!create(L"PagorinAboutWindow", platform::ToWide(kAboutTitle).c_str(),
+    const auto [left, top] = widgets::CentredOnScreen(width, height);
+    if (!create(L"PagorinAboutWindow", win32::ToWide(kAboutTitle).c_str(),
                 WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                 WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, left, top, width, height, owner, nullptr)) {
         return;
     }
-    setProgramIcon();
+    setIcon(IDI_PROGRAM);
     runModal(owner, control(kIdAboutOk));
 }
 
 bool AboutWindow::createControls() {
-    font_.reset(CreateControlFont(scale_));
+    font_.reset(widgets::CreateControlFont(scale_));
     editBrush_.reset(CreateSolidBrush(kAboutEditBackground));
-    if (!CreateControls(hwnd(), kLayout, scale_, font_.get())) return false;
+    if (!widgets::CreateControls(hwnd(), kLayout, scale_, font_.get())) return false;
     drawGroupBoxesUnthemed(kGroupBoxIds);
     RECT area;
     GetClientRect(control(kIdAboutPicture), &area);
     // Without the resource or a decoder the frame simply stays empty.
-    picture_ = platform::DecodePicture(platform::ResourceBytes(IDR_ABOUT_PICTURE),
-                                       area.right - area.left, area.bottom - area.top);
+    picture_ = win32::DecodePicture(win32::ResourceBytes(IDR_ABOUT_PICTURE), area.right - area.left,
+                                    area.bottom - area.top);
     return true;
 }
 
@@ -142,7 +142,7 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return ModalWindow::HandleMessage(message, wParam, lParam);
+    return widgets::ModalWindow::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace pagorin::ui

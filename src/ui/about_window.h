@@ -6,10 +6,10 @@
 
 #include <span>
 
-#include "platform/win32/picture.h"
-#include "platform/win32/unique_resource.h"
-#include "ui/layout.h"
-#include "ui/modal_window.h"
+#include "widgets/layout.h"
+#include "widgets/modal_window.h"
+#include "win32/picture.h"
+#include "win32/unique_resource.h"
 
 namespace pagorin::ui {
 
@@ -27,7 +27,7 @@ enum AboutControlId : int {
     kIdAboutOk = IDOK,  // Enter on the focused button, through the dialog manager
 };
 
-class AboutWindow : public ModalWindow {
+class AboutWindow : public widgets::ModalWindow {
   public:
     AboutWindow() = default;
     ~AboutWindow() override;
@@ -45,10 +45,10 @@ class AboutWindow : public ModalWindow {
     void drawPicture(const DRAWITEMSTRUCT& item) const;
     HWND control(int id) const { return GetDlgItem(hwnd(), id); }
 
-    Scale scale_ = Scale(96);
-    platform::UniqueFont font_;
-    platform::UniqueBrush editBrush_;
-    platform::Picture picture_;
+    widgets::Scale scale_ = widgets::Scale(96);
+    win32::UniqueFont font_;
+    win32::UniqueBrush editBrush_;
+    win32::Picture picture_;
 };
 
 }  // namespace pagorin::ui

@@ -7,7 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/win32/wide_text.h"
+#include "ui/resources/resource_ids.h"
+#include "win32/code_page.h"
 
 namespace pagorin::ui {
 namespace {
@@ -20,7 +21,7 @@ constexpr DWORD kRadioStyle = BS_AUTORADIOBUTTON;
 constexpr DWORD kGroupStyle = BS_GROUPBOX;
 
 // The modify dialog differs only in its interval field: left-aligned and 2 px taller.
-constexpr std::array<ControlPlacement, 17> MakeLayout(EntryDialogKind kind) {
+constexpr std::array<widgets::ControlPlacement, 17> MakeLayout(EntryDialogKind kind) {
     const bool modify = kind == EntryDialogKind::kModify;
     return {{
         {"分组框1", WC_BUTTONW, kIdEntryFrame, 8, 6, 400, 346, BS_GROUPBOX, 0, "", 0},
@@ -81,7 +82,7 @@ std::wstring WideWindowText(HWND window) {
 // The field's bytes: the original ones while it still shows what it was given.
 std::string FieldText(HWND edit, const std::wstring& shown, const std::string& original) {
     const std::wstring now = WideWindowText(edit);
-    return now == shown ? original : platform::FromWide(now);
+    return now == shown ? original : win32::FromWide(now);
 }
 
 bool IsChecked(HWND radio) {
@@ -90,7 +91,7 @@ bool IsChecked(HWND radio) {
 
 }  // namespace
 
-std::span<const ControlPlacement> EntryDialogLayout(EntryDialogKind kind) {
+std::span<const widgets::ControlPlacement> EntryDialogLayout(EntryDialogKind kind) {
     if (kind == EntryDialogKind::kModify) return kModifyLayout;
     return kAddLayout;
 }
@@ -104,24 +105,25 @@ EntryDialog::~EntryDialog() {
 }
 
 void EntryDialog::run(HWND owner) {
-    scale_ = Scale::ofScreen();
+    scale_ = widgets::Scale::ofScreen();
     const int width = scale_(kEntryDialogWidth);
     const int height = scale_(kEntryDialogHeight);
-    const auto [left, top] = CentredOnScreen(width, height);
+    const auto [left, top] = widgets::CentredOnScreen(width, height);
     const std::string_view title =
         kind_ == EntryDialogKind::kAdd ? kAddDialogTitle : kModifyDialogTitle;
-    if (!create(L"PagorinEntryDialog", platform::ToWide(title).c_str(),
+    if (!create(L"PagorinEntryDialog", win32::ToWide(title).c_str(),
                 WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,
                 left, top, width, height, owner, nullptr)) {
         return;
     }
-    setProgramIcon();
+    setIcon(IDI_PROGRAM);
     runModal(owner, control(kIdUrlEdit));
 }
 
 bool EntryDialog::createControls() {
-    font_.reset(CreateControlFont(scale_));
-    if (!CreateControls(hwnd(), EntryDialogLayout(kind_), scale_, font_.get())) return false;
+    font_.reset(widgets::CreateControlFont(scale_));
+    if (!widgets::CreateControls(hwnd(), EntryDialogLayout(kind_), scale_, font_.get()))
+        return false;
     // Any length: 0 lifts the edit's limit to its maximum.
     for (int id : kEditIds) SendMessageW(control(id), EM_SETLIMITTEXT, 0, 0);
     drawGroupBoxesUnthemed(kGroupBoxIds);
@@ -130,9 +132,9 @@ bool EntryDialog::createControls() {
 }
 
 void EntryDialog::showFields() {
-    SetWindowTextW(control(kIdUrlEdit), platform::ToWide(initial_.url).c_str());
-    SetWindowTextW(control(kIdKeywordsEdit), platform::ToWide(initial_.keywords).c_str());
-    SetWindowTextW(control(kIdIntervalEdit), platform::ToWide(initial_.refreshMinutes).c_str());
+    SetWindowTextW(control(kIdUrlEdit), win32::ToWide(initial_.url).c_str());
+    SetWindowTextW(control(kIdKeywordsEdit), win32::ToWide(initial_.keywords).c_str());
+    SetWindowTextW(control(kIdIntervalEdit), win32::ToWide(initial_.refreshMinutes).c_str());
     shownUrl_ = WideWindowText(control(kIdUrlEdit));
     shownKeywords_ = WideWindowText(control(kIdKeywordsEdit));
     shownInterval_ = WideWindowText(control(kIdIntervalEdit));
@@ -221,7 +223,7 @@ LRESULT EntryDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return ModalWindow::HandleMessage(message, wParam, lParam);
+    return widgets::ModalWindow::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace pagorin::ui

@@ -9,10 +9,10 @@
 #include <string_view>
 
 #include "app/entry_commands.h"
-#include "platform/win32/unique_resource.h"
 #include "text/gbk_texts.h"
-#include "ui/layout.h"
-#include "ui/modal_window.h"
+#include "widgets/layout.h"
+#include "widgets/modal_window.h"
+#include "win32/unique_resource.h"
 
 namespace pagorin::ui {
 
@@ -43,9 +43,9 @@ enum EntryControlId : int {
 };
 
 // The controls of each dialog, at 96 DPI.
-std::span<const ControlPlacement> EntryDialogLayout(EntryDialogKind kind);
+std::span<const widgets::ControlPlacement> EntryDialogLayout(EntryDialogKind kind);
 
-class EntryDialog : public ModalWindow {
+class EntryDialog : public widgets::ModalWindow {
   public:
     EntryDialog(EntryDialogKind kind, const app::EntryFields& initial,
                 app::EntryDialogs::Save save);
@@ -74,8 +74,8 @@ class EntryDialog : public ModalWindow {
     std::wstring shownKeywords_;
     std::wstring shownInterval_;
     app::EntryDialogs::Save save_;
-    Scale scale_ = Scale(96);
-    platform::UniqueFont font_;
+    widgets::Scale scale_ = widgets::Scale(96);
+    win32::UniqueFont font_;
 };
 
 }  // namespace pagorin::ui

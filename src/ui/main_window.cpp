@@ -5,17 +5,17 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "platform/win32/wide_text.h"
 #include "ui/main_window_texts.h"
 #include "ui/resources/resource_ids.h"
 #include "ui/ui_messages.h"
+#include "win32/code_page.h"
 
 namespace pagorin::ui {
 namespace {
 
 constexpr DWORD kButtonStyle = BS_OWNERDRAW | WS_TABSTOP;
 
-const ControlPlacement kLayout[] = {
+const widgets::ControlPlacement kLayout[] = {
     {"添加", WC_BUTTONW, kIdAdd, 2, 3, 58, 72, kButtonStyle, 0, kCaptionAdd, 0},
     {"修改", WC_BUTTONW, kIdModify, 68, 3, 58, 72, kButtonStyle, 0, kCaptionModify, 0},
     {"删除", WC_BUTTONW, kIdDelete, 134, 3, 58, 72, kButtonStyle, 0, kCaptionDelete, 0},
@@ -42,12 +42,12 @@ constexpr COLORREF kElapsedColor = RGB(0, 128, 192);
 constexpr COLORREF kTipsColor = RGB(128, 128, 128);
 
 void appendMenuItem(HMENU menu, int id, std::string_view gbkCaption) {
-    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), platform::ToWide(gbkCaption).c_str());
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), win32::ToWide(gbkCaption).c_str());
 }
 
 }  // namespace
 
-std::span<const ControlPlacement> MainWindowLayout() {
+std::span<const widgets::ControlPlacement> MainWindowLayout() {
     return kLayout;
 }
 
@@ -59,14 +59,14 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::createAndShow(int showCommand) {
-    scale_ = Scale::ofScreen();
-    programIcon_.reset(LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON)));
+    scale_ = widgets::Scale::ofScreen();
+    programIcon_.reset(widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON)));
     // The notification area shows small icons: one drawn at that size stays sharp.
-    trayIcon_.reset(LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON)));
+    trayIcon_.reset(widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON)));
     const int width = scale_(kMainWidth);
     const int height = scale_(kMainHeight);
-    const auto [left, top] = CentredOnScreen(width, height);
-    if (!create(L"PagorinMainWindow", platform::ToWide(kMainTitle).c_str(),
+    const auto [left, top] = widgets::CentredOnScreen(width, height);
+    if (!create(L"PagorinMainWindow", win32::ToWide(kMainTitle).c_str(),
                 WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_CONTROLPARENT, left,
                 top, width, height, nullptr, programIcon_.get())) {
         return false;
@@ -77,17 +77,17 @@ bool MainWindow::createAndShow(int showCommand) {
 }
 
 bool MainWindow::createControls() {
-    uiFont_.reset(CreateControlFont(scale_));
+    uiFont_.reset(widgets::CreateControlFont(scale_));
     elapsedFont_.reset(CreateFontW(-scale_(24), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                    DEFAULT_QUALITY, DEFAULT_PITCH, L"Cambria"));
-    if (!CreateControls(hwnd(), kLayout, scale_, uiFont_.get())) return false;
+    if (!widgets::CreateControls(hwnd(), kLayout, scale_, uiFont_.get())) return false;
     SendMessageW(control(kIdElapsedBox), WM_SETFONT, reinterpret_cast<WPARAM>(elapsedFont_.get()),
                  FALSE);
     for (size_t i = 0; i < buttonStates_.size(); ++i) {
-        buttonIcons_[i].reset(LoadResourceIcon(kButtonIcons[i], scale_(32)));
+        buttonIcons_[i].reset(widgets::LoadResourceIcon(kButtonIcons[i], scale_(32)));
         buttonStates_[i].icon = buttonIcons_[i].get();
-        InstallImageButton(control(kButtonIds[i]), buttonStates_[i]);
+        widgets::InstallImageButton(control(kButtonIds[i]), buttonStates_[i]);
     }
     setupItemList();
 
@@ -97,7 +97,7 @@ bool MainWindow::createControls() {
     trayMenu_.reset(CreatePopupMenu());  // 托盘菜单
     appendMenuItem(trayMenu_.get(), kIdShowMainWindow, kMenuShowMain);
     appendMenuItem(trayMenu_.get(), kIdExit, kMenuExit);
-    tray_ = std::make_unique<TrayIcon>(hwnd(), WM_APP_TRAY);
+    tray_ = std::make_unique<widgets::TrayIcon>(hwnd(), WM_APP_TRAY);
     taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
     return true;
 }
@@ -108,7 +108,7 @@ void MainWindow::setupItemList() {
         listView, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP);
     for (int column = 0; column < items::kColumnCount; ++column) {
         std::wstring title =
-            platform::ToWide(items::kColumnLayout[static_cast<size_t>(column)].header);
+            win32::ToWide(items::kColumnLayout[static_cast<size_t>(column)].header);
         LVCOLUMNW columnInfo{};
         columnInfo.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         columnInfo.fmt = kColumnFormats[column];
@@ -128,12 +128,12 @@ void MainWindow::onMainWindowCreated() {
 
 void MainWindow::onTipsTick() {
     if (const text::Text* tip = app::NextTip(tips_)) {
-        SetWindowTextW(control(kIdTipsLabel), platform::ToWide(*tip).c_str());
+        SetWindowTextW(control(kIdTipsLabel), win32::ToWide(*tip).c_str());
     }
 }
 
 void MainWindow::setElapsedText(std::string_view text) {
-    SetWindowTextW(control(kIdElapsedBox), platform::ToWide(text).c_str());
+    SetWindowTextW(control(kIdElapsedBox), win32::ToWide(text).c_str());
 }
 
 void MainWindow::setElapsedTimerInterval(int32_t milliseconds) {
@@ -207,7 +207,7 @@ void MainWindow::restoreAndCentre() {
     GetWindowRect(hwnd(), &rect);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    const auto [left, top] = CentredOnScreen(width, height);
+    const auto [left, top] = widgets::CentredOnScreen(width, height);
     if (rect.left != left || rect.top != top) {
         SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -219,12 +219,12 @@ void MainWindow::raise() {
     SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, kFlags);
 }
 
-void MainWindow::onTrayEvent(TrayAction action) {
-    if (action == TrayAction::Click || action == TrayAction::DoubleClick) {
+void MainWindow::onTrayEvent(widgets::TrayAction action) {
+    if (action == widgets::TrayAction::Click || action == widgets::TrayAction::DoubleClick) {
         ShowWindow(hwnd(), SW_SHOW);
         restoreAndCentre();
         raise();
-    } else if (action == TrayAction::MenuRequest) {
+    } else if (action == widgets::TrayAction::MenuRequest) {
         popUpTrayMenu();
     }
 }
@@ -294,8 +294,7 @@ LRESULT MainWindow::onNotify(NMHDR* header) {
                 // may be megabytes long, and this runs at every repaint. A GBK character
                 // is at most two bytes and one UTF-16 unit.
                 const size_t shown = 2 * static_cast<size_t>(item.cchTextMax);
-                cellBuffer_ =
-                    platform::ToWide(list_.cellTextPrefix(item.iItem, item.iSubItem, shown));
+                cellBuffer_ = win32::ToWide(list_.cellTextPrefix(item.iItem, item.iSubItem, shown));
                 lstrcpynW(item.pszText, cellBuffer_.c_str(), item.cchTextMax);
             }
             return 0;
@@ -334,7 +333,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY:
             return onNotify(reinterpret_cast<NMHDR*>(lParam));
         case WM_DRAWITEM:
-            DrawImageButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), scale_(32));
+            widgets::DrawImageButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), scale_(32));
             return TRUE;
         case WM_CTLCOLOREDIT:
             if (reinterpret_cast<HWND>(lParam) == control(kIdElapsedBox)) {
@@ -361,7 +360,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == SIZE_MINIMIZED) onMainWindowMoved();
             return 0;
         case WM_APP_TRAY:
-            if (const TrayAction action = TrayActionOf(lParam); action != TrayAction::None) {
+            if (const widgets::TrayAction action = widgets::TrayActionOf(lParam);
+                action != widgets::TrayAction::None) {
                 onTrayEvent(action);
             }
             return 0;
@@ -383,7 +383,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
     }
-    return Window::HandleMessage(message, wParam, lParam);
+    return widgets::Window::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace pagorin::ui

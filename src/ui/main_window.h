@@ -14,11 +14,11 @@
 #include "app/tips.h"
 #include "items/item_list.h"
 #include "monitor/monitor_ports.h"
-#include "platform/win32/unique_resource.h"
-#include "ui/image_button.h"
-#include "ui/layout.h"
-#include "ui/tray_icon.h"
-#include "ui/window.h"
+#include "widgets/image_button.h"
+#include "widgets/layout.h"
+#include "widgets/tray_icon.h"
+#include "widgets/window.h"
+#include "win32/unique_resource.h"
 
 namespace pagorin::ui {
 
@@ -26,9 +26,11 @@ inline constexpr int kMainWidth = 684;
 inline constexpr int kMainHeight = 407;
 
 // The controls of the main window, at 96 DPI.
-std::span<const ControlPlacement> MainWindowLayout();
+std::span<const widgets::ControlPlacement> MainWindowLayout();
 
-class MainWindow : public Window, public monitor::ElapsedDisplay, private items::ItemListObserver {
+class MainWindow : public widgets::Window,
+                   public monitor::ElapsedDisplay,
+                   private items::ItemListObserver {
   public:
     MainWindow(items::ItemList& list, app::ItemFileCommands& itemFile, app::TipsState& tips);
     ~MainWindow() override;
@@ -55,7 +57,7 @@ class MainWindow : public Window, public monitor::ElapsedDisplay, private items:
     void onMainWindowCreated();
     void onTipsTick();
     void onMainWindowMoved();
-    void onTrayEvent(TrayAction action);
+    void onTrayEvent(widgets::TrayAction action);
     void onShowMainWindow();
     void onExitCommand();
     void onItemListRightClick(POINT cursor);
@@ -81,16 +83,16 @@ class MainWindow : public Window, public monitor::ElapsedDisplay, private items:
     monitor::MonitorCommands* monitor_ = nullptr;
     app::EntryCommands* entries_ = nullptr;
 
-    Scale scale_ = Scale(96);
-    platform::UniqueFont uiFont_;
-    platform::UniqueFont elapsedFont_;
-    platform::UniqueIcon programIcon_;
-    platform::UniqueIcon trayIcon_;
-    std::array<platform::UniqueIcon, 6> buttonIcons_;
-    std::array<ImageButtonState, 6> buttonStates_{};
-    platform::UniqueMenu contextMenu_;
-    platform::UniqueMenu trayMenu_;
-    std::unique_ptr<TrayIcon> tray_;
+    widgets::Scale scale_ = widgets::Scale(96);
+    win32::UniqueFont uiFont_;
+    win32::UniqueFont elapsedFont_;
+    win32::UniqueIcon programIcon_;
+    win32::UniqueIcon trayIcon_;
+    std::array<win32::UniqueIcon, 6> buttonIcons_;
+    std::array<widgets::ImageButtonState, 6> buttonStates_{};
+    win32::UniqueMenu contextMenu_;
+    win32::UniqueMenu trayMenu_;
+    std::unique_ptr<widgets::TrayIcon> tray_;
     UINT taskbarCreatedMessage_ = 0;
     std::atomic<bool> refreshPending_{false};
     std::wstring cellBuffer_;  // holds the text the list view asked for until it copies it

@@ -12,7 +12,7 @@ namespace pagorin::app {
 namespace {
 
 using items::ItemList;
-using platform::MessageIcon;
+using system::MessageIcon;
 
 // Opens nothing: records which dialog was asked for with what, and presses "保存" with
 // the fields the test scripted (each press returns whether the dialog would close).

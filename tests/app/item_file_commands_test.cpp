@@ -15,20 +15,20 @@ namespace {
 
 using namespace items;
 
-using platform::MessageIcon;
+using system::MessageIcon;
 
-struct FakeFolder : platform::Folder {
+struct FakeFolder : system::Folder {
     std::map<std::string, std::string> files;
-    platform::ReplaceResult result = platform::ReplaceResult::kReplaced;
+    system::ReplaceResult result = system::ReplaceResult::kReplaced;
     int writes = 0;
     std::optional<std::string> readFile(std::string_view name) const override {
         auto found = files.find(std::string(name));
         if (found == files.end()) return std::nullopt;
         return found->second;
     }
-    platform::ReplaceResult replaceFile(std::string_view name, std::string_view bytes) override {
+    system::ReplaceResult replaceFile(std::string_view name, std::string_view bytes) override {
         ++writes;
-        if (result == platform::ReplaceResult::kReplaced)
+        if (result == system::ReplaceResult::kReplaced)
             files[std::string(name)] = std::string(bytes);
         return result;
     }
@@ -80,7 +80,7 @@ TEST_F(ItemFileCommandsTest, SuccessfulExportIsSilentAndWritesTheFormat) {
 
 TEST_F(ItemFileCommandsTest, FailedExportSaysSoAndNamesTheFile) {
     add("1");
-    folder.result = platform::ReplaceResult::kFailed;
+    folder.result = system::ReplaceResult::kFailed;
     commands.exportItems();
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0], ExportFailedMessage("D:\\Pagorin\\" + std::string(kItemFileName)));
@@ -92,7 +92,7 @@ TEST_F(ItemFileCommandsTest, FailedExportSaysSoAndNamesTheFile) {
     // A folder that refuses new files (Program Files) is named as the cause, and the
     // way out: keep the program in a folder of the user's own.
     messages.clear();
-    folder.result = platform::ReplaceResult::kFolderNotWritable;
+    folder.result = system::ReplaceResult::kFolderNotWritable;
     commands.exportItems();
     ASSERT_EQ(messages.texts.size(), 1u);
     const std::string text = messages.texts[0];

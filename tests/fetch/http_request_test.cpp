@@ -5,10 +5,6 @@
 #include "fetch/http_request.h"
 #include "fetch/page_request.h"
 
-#if !defined(_WIN32)
-#include "platform/posix/posix_internet.h"
-#endif
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -1066,13 +1062,6 @@ TEST(RequestPage, BodyStopsAtTheCap) {
     EXPECT_EQ(page->body.size(), kMaxBodySize);
     EXPECT_EQ(api.reads, kMaxBodySize / kReadChunkSize);
 }
-
-#if !defined(_WIN32)
-TEST(HttpGetText, HasNoNetworkInTheNativeBuild) {
-    EXPECT_EQ(HttpGetText(platform::SystemInternetApi(), "http://127.0.0.1:9/"), "");
-    EXPECT_EQ(platform::SystemInternetApi().open("a", 1, nullptr, nullptr, 0), nullptr);
-}
-#endif
 
 }  // namespace
 }  // namespace pagorin::fetch

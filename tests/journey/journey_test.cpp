@@ -20,12 +20,12 @@
 #include "journey/program_driver.h"
 #include "monitor/alarm.h"
 #include "monitor/monitoring.h"
-#include "platform/win32/wide_text.h"
 #include "support/loopback_server.h"
 #include "text/fixed_texts.h"
 #include "ui/entry_dialog.h"
 #include "ui/main_window_texts.h"
 #include "ui/ui_messages.h"
+#include "win32/code_page.h"
 
 namespace pagorin::journey {
 namespace {
@@ -185,7 +185,7 @@ bool Checked(HWND radio) {
 
 HWND OpenAddDialog(const RunningProgram& program) {
     program.clickToolbar(ui::kIdAdd);
-    const std::wstring title = platform::ToWide(ui::kAddDialogTitle);
+    const std::wstring title = win32::ToWide(ui::kAddDialogTitle);
     return program.waitForWindow(L"PagorinEntryDialog", &title, 20s);
 }
 

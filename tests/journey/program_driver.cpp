@@ -9,9 +9,9 @@
 #include <cstdlib>
 
 #include "items/monitor_item.h"
-#include "platform/win32/wide_text.h"
 #include "support/top_windows.h"
 #include "ui/ui_messages.h"
+#include "win32/code_page.h"
 
 namespace pagorin::journey {
 namespace {
@@ -215,7 +215,7 @@ std::string Narrow(const std::wstring& wide) {
 }
 
 std::wstring BuiltProgramPath() {
-    std::wstring relative = platform::ToWide(PAGORIN_PROGRAM_FROM_TESTS, CP_UTF8);
+    std::wstring relative = win32::ToWide(PAGORIN_PROGRAM_FROM_TESTS, CP_UTF8);
     for (wchar_t& c : relative) {
         if (c == L'/') c = L'\\';
     }
@@ -261,7 +261,7 @@ std::wstring ProgramFolder::programPath() const {
 }
 
 std::wstring ProgramFolder::besideProgram(std::string_view gbkName) const {
-    return program_ + L"\\" + platform::ToWide(gbkName);
+    return program_ + L"\\" + win32::ToWide(gbkName);
 }
 
 std::vector<std::wstring> ProgramFolder::workingFolderFiles() const {
@@ -369,7 +369,7 @@ std::vector<MessageBoxView> RunningProgram::openMessageBoxes() const {
     for (HWND window : visibleWindows(L"#32770")) {
         MessageBoxView view;
         view.window = window;
-        view.caption = platform::FromWide(TitleOf(window));
+        view.caption = win32::FromWide(TitleOf(window));
         // The text is the static with id 0xFFFF in every message box.
         view.text = WindowTextGbk(GetDlgItem(window, 0xFFFF));
         boxes.push_back(std::move(view));
@@ -417,7 +417,7 @@ std::string RunningProgram::cellText(int row, int column) const {
                            &done)) {
         return "<cannot read the program's memory>";
     }
-    return platform::FromWide(text);
+    return win32::FromWide(text);
 }
 
 std::vector<std::vector<std::string>> RunningProgram::allRows() const {
@@ -454,11 +454,11 @@ std::string WindowTextGbk(HWND window) {
     const LRESULT length = SendWithin(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
                                       reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(length > 0 ? length : 0));
-    return platform::FromWide(text);
+    return win32::FromWide(text);
 }
 
 bool SetWindowTextGbk(HWND window, std::string_view gbk) {
-    const std::wstring wide = platform::ToWide(gbk);
+    const std::wstring wide = win32::ToWide(gbk);
     return SendWithin(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str())) == TRUE;
 }
 
@@ -517,9 +517,9 @@ std::wstring Screenshots::take(std::string_view moment) {
     std::snprintf(number, sizeof number, "%02d", next_++);
     const std::wstring folder = ArtifactsFolder();
     MakeFolders(folder);
-    const std::wstring path = folder + L"\\" + platform::ToWide(number, CP_UTF8) + L"-" +
-                              platform::ToWide(journey_, CP_UTF8) + L"-" +
-                              platform::ToWide(moment, CP_UTF8) + L".bmp";
+    const std::wstring path = folder + L"\\" + win32::ToWide(number, CP_UTF8) + L"-" +
+                              win32::ToWide(journey_, CP_UTF8) + L"-" +
+                              win32::ToWide(moment, CP_UTF8) + L".bmp";
 
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);

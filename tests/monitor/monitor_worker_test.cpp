@@ -11,7 +11,7 @@
 #include <limits>
 
 #include "monitor/alarm.h"
-#include "monitor_fakes.h"
+#include "support/monitor_fakes.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor {

@@ -9,8 +9,8 @@
 
 #include "app/entry_commands.h"
 #include "monitor/alarm.h"
-#include "monitor_fakes.h"
 #include "support/failing_allocator.h"
+#include "support/monitor_fakes.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor {
@@ -75,7 +75,7 @@ TEST_F(MonitoringTest, EmptyListIsRefusedAndNothingChanges) {
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0], kAddEntriesFirst);
     EXPECT_EQ(messages.captions[0], text::kCaptionNotice);
-    EXPECT_EQ(messages.icons[0], platform::MessageIcon::kInformation);
+    EXPECT_EQ(messages.icons[0], system::MessageIcon::kInformation);
     EXPECT_EQ(display.textChanges, 0);
     EXPECT_EQ(display.interval, 0);
     EXPECT_EQ(log.size(), 0u);

@@ -6,17 +6,16 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/user_messages.h"
+#include "system/user_messages.h"
 
 namespace pagorin::test_support {
 
-struct RecordedMessages : platform::UserMessages {
+struct RecordedMessages : system::UserMessages {
     std::vector<std::string> texts;
     std::vector<std::string> captions;
-    std::vector<platform::MessageIcon> icons;
+    std::vector<system::MessageIcon> icons;
 
-    void show(std::string_view text, std::string_view caption,
-              platform::MessageIcon icon) override {
+    void show(std::string_view text, std::string_view caption, system::MessageIcon icon) override {
         texts.emplace_back(text);
         captions.emplace_back(caption);
         icons.push_back(icon);

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/background_thread.h"
+#include "threads/background_thread.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ const bool kUnbuffered = [] {
 // the whole process killed. Threads a test left blocked on purpose are left as they are.
 class JoinBackgroundThreadsAtTheEnd : public ::testing::Environment {
   public:
-    void TearDown() override { pagorin::platform::JoinBackgroundThreads(std::chrono::seconds(1)); }
+    void TearDown() override { pagorin::threads::JoinBackgroundThreads(std::chrono::seconds(1)); }
 };
 
 const auto* const kJoinAtTheEnd =

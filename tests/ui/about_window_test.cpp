@@ -16,16 +16,16 @@
 
 #include "dialog_driver.h"
 #include "text/gbk_texts.h"
+#include "ui/entry_dialogs.h"
 #include "ui/resources/resource_ids.h"
-#include "ui/win32_entry_dialogs.h"
 
 namespace pagorin::ui {
 namespace {
 
 using namespace dialog_test;
-using platform::DecodePicture;
-using platform::Picture;
-using platform::ResourceBytes;
+using win32::DecodePicture;
+using win32::Picture;
+using win32::ResourceBytes;
 
 constexpr const wchar_t* kClass = L"PagorinAboutWindow";
 const std::wstring kTitle = L"关于程序";

@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/unique_resource.h"
-#include "platform/win32/wide_text.h"
 #include "support/wait_until.h"
-#include "ui/layout.h"
+#include "widgets/layout.h"
+#include "win32/code_page.h"
+#include "win32/unique_resource.h"
 
 namespace pagorin::ui::dialog_test {
 
@@ -32,7 +32,7 @@ struct WindowTraits {
     static Type invalid() { return nullptr; }
     static void close(Type window) { ::DestroyWindow(window); }
 };
-using UniqueWindow = platform::UniqueResource<WindowTraits>;
+using UniqueWindow = win32::UniqueResource<WindowTraits>;
 
 // A plain visible top-level window on the test thread, standing for the main window.
 class OwnerWindow {
@@ -193,7 +193,7 @@ inline std::wstring WideText(HWND window) {
 
 // The text as the program sees it: GBK bytes.
 inline std::string GbkText(HWND window) {
-    return platform::FromWide(WideText(window));
+    return win32::FromWide(WideText(window));
 }
 
 inline void SetText(HWND window, const std::wstring& text) {
@@ -209,8 +209,8 @@ struct MemoryDcTraits {
     static Type invalid() { return nullptr; }
     static void close(Type dc) { ::DeleteDC(dc); }
 };
-using UniqueMemoryDc = platform::UniqueResource<MemoryDcTraits>;
-using UniqueBitmap = platform::UniqueResource<platform::GdiObjectTraits<HBITMAP>>;
+using UniqueMemoryDc = win32::UniqueResource<MemoryDcTraits>;
+using UniqueBitmap = win32::UniqueResource<win32::GdiObjectTraits<HBITMAP>>;
 
 // What a control paints into its client area, row by row: the control's own painting
 // code (WM_PRINTCLIENT, with its parent's colours and owner drawing), into memory, so
@@ -243,7 +243,7 @@ inline Rendering RenderClient(HWND control) {
     const UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dc || !bitmap || bits == nullptr) return rendering;
     HGDIOBJ previous = SelectObject(dc.get(), bitmap.get());
-    const platform::UniqueBrush unpainted(CreateSolidBrush(kUnpainted));
+    const win32::UniqueBrush unpainted(CreateSolidBrush(kUnpainted));
     FillRect(dc.get(), &client, unpainted.get());
     SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
     GdiFlush();
@@ -279,7 +279,7 @@ inline void PauseForScreenshot(const char* name) {
 
 // The rectangle, in pixels of this screen, that a control at `rect` (96 DPI) must have.
 inline RECT Scaled(const RECT& rect) {
-    const Scale scale = Scale::ofScreen();
+    const widgets::Scale scale = widgets::Scale::ofScreen();
     return RECT{scale(rect.left), scale(rect.top), scale(rect.right), scale(rect.bottom)};
 }
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "dialog_driver.h"
-#include "ui/win32_entry_dialogs.h"
+#include "ui/entry_dialogs.h"
 
 namespace pagorin::ui {
 namespace {

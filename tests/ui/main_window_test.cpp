@@ -14,20 +14,21 @@
 #include <thread>
 #include <vector>
 
+#include "adapters/win32/folder.h"
 #include "items/item_file.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_folder.h"
 #include "support/recorded_messages.h"
 #include "text/fixed_texts.h"
 #include "ui/main_window_texts.h"
-#include "ui/tray_icon.h"
 #include "ui/ui_messages.h"
+#include "widgets/tray_icon.h"
+#include "win32/code_page.h"
 
 namespace pagorin::ui {
 namespace {
 
-using platform::FromWide;
-using platform::ToWide;
+using widgets::kTrayIconId;
+using win32::FromWide;
+using win32::ToWide;
 
 struct Recorder : monitor::MonitorCommands, app::EntryCommands {
     std::vector<std::string> calls;
@@ -150,7 +151,7 @@ class MainWindowTest : public ::testing::Test {
 
     items::ItemList list;
     std::wstring directory = temporaryDirectory();
-    platform::Win32Folder folder{directory};
+    adapters::Win32Folder folder{directory};
     test_support::RecordedMessages messages;
     app::ItemFileCommands itemFile{list, folder, messages};
     app::TipsState tips;
@@ -175,10 +176,10 @@ TEST_F(MainWindowTest, TitleSizeAndPlace) {
 TEST_F(MainWindowTest, EveryControlWhereTheLayoutPutsIt) {
     const auto layout = MainWindowLayout();
     ASSERT_EQ(layout.size(), 11u);
-    for (const ControlPlacement& placement : layout) {
+    for (const widgets::ControlPlacement& placement : layout) {
         HWND child = control(placement.id);
         ASSERT_NE(child, nullptr) << placement.formName;
-        const RECT expected = ControlRect(layout, placement);
+        const RECT expected = widgets::ControlRect(layout, placement);
         const RECT actual = clientRect(child);
         EXPECT_EQ(actual.left, expected.left) << placement.formName;
         EXPECT_EQ(actual.top, expected.top) << placement.formName;
@@ -325,7 +326,7 @@ TEST_F(MainWindowTest, ButtonsAndMenusReachTheirCommands) {
 
 TEST_F(MainWindowTest, MinimiseHidesInTheTrayAndAClickBringsItBack) {
     notifyCalls.clear();
-    TrayIcon::SetNotifyForTests(RecordNotify);
+    widgets::TrayIcon::SetNotifyForTests(RecordNotify);
     SetWindowPos(window.hwnd(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     pump();
     EXPECT_FALSE(trayIconPresent(window.hwnd()));  // moving a shown window makes no icon
@@ -363,7 +364,7 @@ TEST_F(MainWindowTest, MinimiseHidesInTheTrayAndAClickBringsItBack) {
     EXPECT_EQ(std::count_if(notifyCalls.begin(), notifyCalls.end(),
                             [](const NotifyCall& call) { return (call.flags & NIF_INFO) != 0; }),
               1);
-    TrayIcon::SetNotifyForTests(nullptr);
+    widgets::TrayIcon::SetNotifyForTests(nullptr);
     // "显示主界面" on a shown window restores and centres it.
     SetWindowPos(window.hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     SendMessageW(window.hwnd(), WM_COMMAND, kIdShowMainWindow, 0);
