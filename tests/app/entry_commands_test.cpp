@@ -6,6 +6,7 @@
 
 #include "text/fixed_texts.h"
 
+#include "support/entry_rows.h"
 #include "support/recorded_messages.h"
 
 namespace pagorin::app {
@@ -42,15 +43,13 @@ struct ScriptedDialogs : EntryDialogs {
 class EntryCommandsTest : public ::testing::Test {
   protected:
     int32_t addRow(std::string status = std::string(text::kStopped)) {
-        const int32_t row = list.appendRow(text::IntToText(list.rowCount() + 1));
-        list.setCellText(row, items::kStatus, status);
-        list.setCellText(row, items::kUrl, "http://u/" + text::IntToText(row));
-        list.setCellText(row, items::kKeywords, "k");
-        list.setCellText(row, items::kSoundAlarm, text::kNo);
-        list.setCellText(row, items::kRefreshMinutes, "5");
-        list.setCellText(row, items::kMatchMode, text::kModeAll);
-        list.setCellText(row, items::kTargetFound, text::kYes);
-        return row;
+        return test_support::AppendEntry(list,
+                                         {.status = status,
+                                          .url = "http://u/" + text::IntToText(list.rowCount()),
+                                          .sound = std::string(text::kNo),
+                                          .refresh = "5",
+                                          .mode = std::string(text::kModeAll),
+                                          .found = std::string(text::kYes)});
     }
     void expectOneMessage(std::string_view text, MessageIcon icon) {
         ASSERT_EQ(messages.texts.size(), 1u);

@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "monitor/alarm.h"
+#include "support/entry_rows.h"
 #include "support/monitor_fakes.h"
 #include "text/fixed_texts.h"
 
@@ -36,15 +37,9 @@ class MonitorWorkerTest : public ::testing::Test {
   protected:
     int32_t addRow(std::string url, std::string keywords, std::string mode,
                    std::string refresh = "3", std::string sound = kYes) {
-        const int32_t row = list.appendRow(text::IntToText(list.rowCount() + 1));
-        list.setCellText(row, kStatus, kStopped);
-        list.setCellText(row, kUrl, url);
-        list.setCellText(row, kKeywords, keywords);
-        list.setCellText(row, kSoundAlarm, sound);
-        list.setCellText(row, kRefreshMinutes, refresh);
-        list.setCellText(row, kMatchMode, mode);
-        list.setCellText(row, kTargetFound, kNo);
-        return row;
+        return test_support::AppendEntry(
+            list,
+            {.url = url, .keywords = keywords, .sound = sound, .refresh = refresh, .mode = mode});
     }
     void run(int slot) {
         MonitorWorker({list, sleeper, pages, presenter, stop},

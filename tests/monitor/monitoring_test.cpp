@@ -7,10 +7,9 @@
 
 #include <algorithm>
 
-#include "app/entry_commands.h"
 #include "monitor/alarm.h"
 #include "support/failing_allocator.h"
-#include "support/monitor_fakes.h"
+#include "support/monitoring_fixture.h"
 #include "text/fixed_texts.h"
 
 namespace pagorin::monitor {
@@ -26,49 +25,7 @@ using testing::FakeSleeper;
 using testing::WriteLog;
 using namespace testing::cell_texts;
 
-class MonitoringTest : public ::testing::Test {
-  protected:
-    ~MonitoringTest() override {
-        // Let held fetches finish so no thread outlives the fakes.
-        pages.release.open();
-        monitoring.StopMonitoring();
-        EXPECT_TRUE(monitoring.waitUntilWorkersEnd(10s));
-    }
-    int32_t addRow(std::string keywords = "k", std::string refresh = "3") {
-        const int32_t row = list.appendRow(text::IntToText(list.rowCount() + 1));
-        list.setCellText(row, kStatus, kStopped);
-        list.setCellText(row, items::kUrl, "http://srv/" + text::IntToText(row));
-        list.setCellText(row, items::kKeywords, keywords);
-        list.setCellText(row, items::kSoundAlarm, kYes);
-        list.setCellText(row, items::kRefreshMinutes, refresh);
-        list.setCellText(row, items::kMatchMode, text::kModeAny);
-        list.setCellText(row, kTargetFound, kNo);
-        return row;
-    }
-    // Stops, then checks that nothing is written afterwards and the rows keep "否".
-    void stopAndExpectSilence() {
-        monitoring.StopMonitoring();
-        const size_t writesAtStop = log.size();
-        pages.release.open();
-        presenter.close.open();
-        sleeper.release.open();
-        ASSERT_TRUE(monitoring.waitUntilWorkersEnd(10s));
-        EXPECT_EQ(log.size(), writesAtStop);
-        for (int32_t row = 0; row < list.rowCount() && row < 3; ++row) {
-            EXPECT_EQ(list.cellText(row, kStatus), kStopped) << row;
-            EXPECT_EQ(list.cellText(row, kTargetFound), kNo) << row;
-        }
-    }
-
-    items::ItemList list;
-    WriteLog log{list};
-    test_support::RecordedMessages messages;
-    FakeDisplay display;
-    FakeSleeper sleeper;
-    FakePages pages;
-    FakePresenter presenter;
-    Monitoring monitoring{{list, messages, display, sleeper, pages, presenter}};
-};
+using testing::MonitoringTest;
 
 TEST_F(MonitoringTest, EmptyListIsRefusedAndNothingChanges) {
     monitoring.StartMonitoring();
@@ -205,44 +162,6 @@ TEST_F(MonitoringTest, NewStartWhileAnAbandonedFetchIsStillRunning) {
     EXPECT_TRUE(presenter.events().empty());
     EXPECT_EQ(list.cellText(0, kTargetFound), kNo);
     EXPECT_GT(log.size(), writesAtStop);  // only the second run's "监控中" and the stop
-}
-
-// A worker that has alarmed keeps its row until its next cycle, the row showing "停止", so
-// the row may be deleted meanwhile. The entry that moves up into its place must not be
-// fetched, alarmed for or written by that worker; a worker of a row above is untouched.
-TEST_F(MonitoringTest, DeletingAWorkersRowEndsThatWorker) {
-    struct NoDialogs : app::EntryDialogs {
-        void showAddDialog(const app::EntryFields&, const Save&) override {}
-        void showModifyDialog(const app::EntryFields&, const Save&) override {}
-        void showAboutWindow() override {}
-    } dialogs;
-    app::EntryCommandHandlers commands{list, messages, dialogs, monitoring};
-    addRow();  // rows 0 and 1 are found at once
-    addRow();
-    addRow();  // row 2 is not watched (no 序号) and moves up into row 1
-    list.setCellText(2, items::kSequence, "");
-    list.setCellText(2, items::kUrl, "http://srv/moves-up");
-    pages.setPages({"k"});
-    sleeper.setHold([](std::chrono::milliseconds d) { return d == 180s; });
-    monitoring.StartMonitoring();
-    ASSERT_TRUE(sleeper.holding.waitFor(2));  // both alarmed, waiting their interval
-    ASSERT_EQ(list.cellText(1, kTargetFound), kYes);
-    ASSERT_FALSE(items::monitoringActive(list));
-    list.setCellText(0, kTargetFound, kNo);  // as the modify dialog does: row 0 goes on
-    list.selectRow(1);
-    commands.onDeleteClicked();
-    ASSERT_EQ(list.rowCount(), 2);
-    sleeper.release.open();
-    ASSERT_TRUE(monitoring.waitUntilWorkersEnd(10s));
-    // The entry that moved up was never fetched, alarmed for or written.
-    EXPECT_EQ(list.cellText(1, items::kUrl), "http://srv/moves-up");
-    EXPECT_EQ(list.cellText(1, kTargetFound), kNo);
-    EXPECT_EQ(list.cellText(1, kStatus), kStopped);
-    const std::vector<std::string> addresses = pages.addresses();
-    EXPECT_EQ(std::count(addresses.begin(), addresses.end(), "http://srv/1"), 1);
-    // Row 0's worker went on: a second alarm.
-    EXPECT_EQ(std::count(addresses.begin(), addresses.end(), "http://srv/0"), 2);
-    EXPECT_EQ(presenter.texts().size(), 3u);
 }
 
 // Memory runs out in the middle of a cycle (a huge page to match): that cycle is an empty

@@ -18,6 +18,7 @@
 #include "monitor/alarm.h"
 #include "monitor/monitoring.h"
 #include "program/page_readers.h"
+#include "support/entry_rows.h"
 #include "support/loopback_server.h"
 #include "support/monitor_fakes.h"
 #include "support/top_windows.h"
@@ -73,14 +74,8 @@ class MonitoringWineTest : public ::testing::Test {
         EXPECT_TRUE(monitoring.waitUntilWorkersEnd(60s));
     }
     void addRow(const std::string& path, const std::string& keywords) {
-        const int32_t row = list.appendRow(text::IntToText(list.rowCount() + 1));
-        list.setCellText(row, items::kStatus, text::kStopped);
-        list.setCellText(row, items::kUrl, server.address(path));
-        list.setCellText(row, items::kKeywords, keywords);
-        list.setCellText(row, items::kSoundAlarm, text::kYes);
-        list.setCellText(row, items::kRefreshMinutes, "1");
-        list.setCellText(row, items::kMatchMode, text::kModeAny);
-        list.setCellText(row, items::kTargetFound, text::kNo);
+        test_support::AppendEntry(
+            list, {.url = server.address(path), .keywords = keywords, .refresh = "1"});
     }
     void releaseHeldRequests() {
         std::lock_guard lock(holdMutex);
