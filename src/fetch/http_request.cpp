@@ -20,10 +20,6 @@ constexpr std::string_view kSetCookieMarker = "Set-Cookie:";
 constexpr std::array<const char*, 8> kMethodNames = {"GET",     "POST",   "HEAD",  "PUT",
                                                      "OPTIONS", "DELETE", "TRACE", "CONNECT"};
 
-bool containsIgnoringCase(std::string_view text, std::string_view marker) {
-    return text::FindText(text, marker) != -1;
-}
-
 // Null for the empty text, where the call wants "nothing" rather than "".
 const char* orNull(const Text& text) {
     return text.empty() ? nullptr : text.c_str();
@@ -31,7 +27,7 @@ const char* orNull(const Text& text) {
 
 // The agent named by a "User-Agent:" line among the headers, else the program's own.
 Text userAgentFrom(const Text& headers) {
-    if (!containsIgnoringCase(headers, "User-Agent:")) return kDefaultUserAgent;
+    if (!text::ContainsText(headers, "User-Agent:")) return kDefaultUserAgent;
     Text agent = text::Trim(TextBetween(headers + Text(kCrLf), "User-Agent:", kCrLf));
     if (agent.empty()) agent = ValueAfterColon(headers);
     return agent;
@@ -45,12 +41,12 @@ void appendLine(Text& headers, std::string_view line) {
 // Adds the headers a browser would send where the caller's lines lack them.
 void completeStandardHeaders(Text& headers, const Text& address, bool isPost) {
     if (headers.empty()) headers = "Accept: */*";
-    if (!containsIgnoringCase(headers, "Accept:")) appendLine(headers, "Accept: */*");
-    if (!containsIgnoringCase(headers, "Referer:")) appendLine(headers, "Referer: " + address);
-    if (!containsIgnoringCase(headers, "Accept-Language:")) {
+    if (!text::ContainsText(headers, "Accept:")) appendLine(headers, "Accept: */*");
+    if (!text::ContainsText(headers, "Referer:")) appendLine(headers, "Referer: " + address);
+    if (!text::ContainsText(headers, "Accept-Language:")) {
         appendLine(headers, "Accept-Language: zh-cn");
     }
-    if (isPost && !containsIgnoringCase(headers, "Content-Type:")) {
+    if (isPost && !text::ContainsText(headers, "Content-Type:")) {
         appendLine(headers, "Content-Type: application/x-www-form-urlencoded");
     }
 }

@@ -16,9 +16,9 @@ Text FetchPageText(std::string_view address, const PageFetchServices& services) 
     auto refetch = [&] { return services.utf8ToGbk(services.httpGetText(address)); };
     if ((response && ContentTypeDeclaresUtf8(response->contentType)) || DeclaresUtf8(page)) {
         page = refetch();
-        if (text::FindText(page, kCharsetUtf8) != -1) {
+        if (text::ContainsText(page, kCharsetUtf8)) {
             page = refetch();
-            if (text::FindText(page, kCommonCharacter) != -1) page = refetch();
+            if (text::ContainsText(page, kCommonCharacter)) page = refetch();
         }
     }
     return page;

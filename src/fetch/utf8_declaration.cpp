@@ -39,6 +39,8 @@ bool elementDeclaresUtf8(std::string_view element) {
     }
 }
 
+// HTTP and HTML blanks, tabs and line breaks among them; text::Trim takes only the
+// spaces a user types.
 std::string_view trimBlanks(std::string_view value) {
     while (!value.empty() && isBlank(value.front())) value.remove_prefix(1);
     while (!value.empty() && isBlank(value.back())) value.remove_suffix(1);
@@ -76,7 +78,7 @@ bool ContentTypeDeclaresUtf8(std::string_view contentType) {
 
 bool DeclaresUtf8(std::string_view page) {
     if (page.substr(0, kByteOrderMark.size()) == kByteOrderMark) return true;
-    if (text::FindText(page, kExactDeclaration) != -1) return true;
+    if (text::ContainsText(page, kExactDeclaration)) return true;
     size_t from = 0;
     for (;;) {
         const int64_t found = text::FindText(page.substr(from), "<meta");

@@ -14,7 +14,7 @@ namespace {
 // separator after it.
 bool survivesRoundTrip(std::string_view cell) {
     return cell.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos &&
-           text::FindText(cell, text::kFullWidthComma) == -1 && !text::EndsInLoneLeadByte(cell);
+           !text::ContainsText(cell, text::kFullWidthComma) && !text::EndsInLoneLeadByte(cell);
 }
 
 }  // namespace

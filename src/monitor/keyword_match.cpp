@@ -16,10 +16,6 @@ namespace {
 constexpr size_t kFewKeywords = 16;
 constexpr size_t kTriedAlone = 4;  // of a longer list, in the mode "与"
 
-bool found(std::string_view text, std::string_view keyword) {
-    return text::FindText(text, keyword) != -1;
-}
-
 bool worthASet(const KeywordList& keywords) {
     if (keywords.size() <= kFewKeywords) return false;
     size_t total = 0;
@@ -34,7 +30,7 @@ bool allFound(std::string_view page, const KeywordList& keywords) {
     const bool together = worthASet(keywords);
     const size_t alone = together ? kTriedAlone : keywords.size();
     for (size_t k = 0; k < alone; ++k) {
-        if (!found(page, keywords[k])) return false;
+        if (!text::ContainsText(page, keywords[k])) return false;
     }
     return !together || KeywordSet(keywords).search(page);
 }
@@ -119,7 +115,7 @@ FindList MatchPage(std::string_view page, const KeywordList& keywords, std::stri
             return finds;
         }
         for (const Text& keyword : keywords) {
-            if (found(page, keyword)) finds.push_back({keyword, Text(text::kTagAny)});
+            if (text::ContainsText(page, keyword)) finds.push_back({keyword, Text(text::kTagAny)});
         }
     } else if (mode == text::kModeAll) {
         // With no keywords none is missing, so an empty list gives one find.
@@ -149,7 +145,7 @@ FindList MatchPage(std::string_view page, const KeywordList& keywords, std::stri
             const int64_t at = text::FindText(page.substr(pos), last);
             if (at < 0) break;
             const std::string_view line = lines.lineAround(pos + static_cast<size_t>(at - 1));
-            if (found(line, last) && holdsAll(line)) ++matchingLines;
+            if (text::ContainsText(line, last) && holdsAll(line)) ++matchingLines;
             pos = lines.nextLineStart();
         }
         finds.push_back({Text(keywordText), Text(text::kTagSameLine)}, matchingLines);

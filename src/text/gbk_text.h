@@ -39,6 +39,11 @@ requires std::same_as<Bytes, std::string> Text TextFromBytes(Bytes&& bytes) {
 // a character begins. An empty keyword is found at 1 in any non-empty text.
 int64_t FindText(std::string_view text, std::string_view keyword);
 
+// FindText found `keyword` in `text`: the one case-insensitive "contains".
+inline bool ContainsText(std::string_view text, std::string_view keyword) {
+    return FindText(text, keyword) != -1;
+}
+
 // Cuts `text` at every `separator` that begins a character. Every separator closes
 // a piece, empty or not; the remainder after the last one is a piece only when it is
 // not empty. The empty text gives no pieces. `separator` must not be empty.
