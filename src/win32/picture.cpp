@@ -7,26 +7,10 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "win32/com_ptr.h"
+#include "win32/com.h"
 
 namespace pagorin::win32 {
 namespace {
-
-// COM for the calling thread, undone only when this call did it (S_OK or S_FALSE).
-// A thread already in the multithreaded apartment keeps it: the imaging component
-// works there too.
-class ComApartment {
-  public:
-    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-  private:
-    HRESULT result_;
-};
 
 // The largest size within the bounds with the source's proportions, at least 1 x 1.
 SIZE FitInside(UINT width, UINT height, int maxWidth, int maxHeight) {

@@ -1,12 +1,32 @@
-// The owner of a COM object: released exactly once, never copied.
+// COM's owners: the apartment of the calling thread, and an object released exactly
+// once, never copied.
 #pragma once
 
 #include <windows.h>
+
+#include <objbase.h>
 
 #include <utility>
 
 namespace pagorin::win32 {
 
+// COM for the calling thread, undone only when this call did it (S_OK or S_FALSE).
+// A thread already in the multithreaded apartment keeps it: the imaging component
+// works there too.
+class ComApartment {
+  public:
+    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+  private:
+    HRESULT result_;
+};
+
+// The owner of a COM object.
 template <typename Interface>
 class ComPtr {
   public:
