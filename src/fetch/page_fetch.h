@@ -22,13 +22,18 @@ struct PageFetchServices {
     std::function<Text(std::string_view utf8)> utf8ToGbk;
 };
 
-// The page text of `address`: the body of the first request up to its first NUL byte.
-// A page is fetched up to four times a cycle. A page that declares itself UTF-8 (in its
-// Content-Type header or in a <meta> element, see below) is fetched again through the
-// program's own client and converted from UTF-8. When the converted text still holds
-// "charset=utf-8", the refetch is taken to have come back undecoded in some way and is
-// made again; and when that text holds "的", the most common Chinese character, once
-// more, so that the text searched is the last conversion.
+// The page text of `address`: the body of the first request up to its first NUL byte,
+// or the last UTF-8 refetch converted to GBK. A page is fetched up to four times a cycle:
+//  1. the first request;
+//  2. when the page declares UTF-8 (in its Content-Type header or in a <meta> element,
+//     see below), again through the program's own client, converted from UTF-8: the
+//     keywords are GBK and only match converted text;
+//  3. when the converted text holds "charset=utf-8" (as a converted UTF-8 page usually
+//     does, in its own declaration), once more;
+//  4. when that text holds "的", the commonest Chinese character, a last time.
+// Requests 3 and 4 are the program's long-standing behaviour, kept so that a watched
+// server sees the requests it always has; each text replaces the one before, so what
+// changes is only that the newest copy of the page is searched.
 Text FetchPageText(std::string_view address, const PageFetchServices& services);
 
 // True when the page declares UTF-8 in a <meta> element (charset="utf-8", 'utf-8' or

@@ -13,7 +13,7 @@ namespace pagorin::win32 {
 namespace {
 
 // The largest size within the bounds with the source's proportions, at least 1 x 1.
-SIZE FitInside(UINT width, UINT height, int maxWidth, int maxHeight) {
+SIZE fitInside(UINT width, UINT height, int maxWidth, int maxHeight) {
     const int64_t w = width, h = height;
     int64_t fitWidth = maxWidth, fitHeight = maxHeight;
     if (w * maxHeight > h * maxWidth) {
@@ -64,7 +64,7 @@ Picture DecodePicture(std::span<const BYTE> bytes, int maxWidth, int maxHeight) 
                                      WICBitmapPaletteTypeCustom))) {
         return {};
     }
-    const SIZE fit = FitInside(width, height, maxWidth, maxHeight);
+    const SIZE fit = fitInside(width, height, maxWidth, maxHeight);
     if (FAILED(factory->CreateBitmapScaler(scaler.put())) ||
         FAILED(scaler->Initialize(converter.get(), static_cast<UINT>(fit.cx),
                                   static_cast<UINT>(fit.cy), WICBitmapInterpolationModeFant))) {

@@ -17,7 +17,7 @@
 namespace pagorin::win32 {
 namespace {
 
-uint32_t ReadLe(std::string_view bytes, size_t at, size_t width) {
+uint32_t readLe(std::string_view bytes, size_t at, size_t width) {
     uint32_t value = 0;
     for (size_t i = 0; i < width; ++i) {
         value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
@@ -25,12 +25,12 @@ uint32_t ReadLe(std::string_view bytes, size_t at, size_t width) {
     return value;
 }
 
-uint16_t ReadLe16(std::string_view bytes, size_t at) {
-    return static_cast<uint16_t>(ReadLe(bytes, at, 2));
+uint16_t readLe16(std::string_view bytes, size_t at) {
+    return static_cast<uint16_t>(readLe(bytes, at, 2));
 }
 
-uint32_t ReadLe32(std::string_view bytes, size_t at) {
-    return ReadLe(bytes, at, 4);
+uint32_t readLe32(std::string_view bytes, size_t at) {
+    return readLe(bytes, at, 4);
 }
 
 // The sound library's calls, from the system folder on the first alarm.
@@ -65,7 +65,7 @@ const WaveOut& waveOut() {
 }
 
 // Plays `samples` (owned by the caller, alive until this returns) in `format`.
-bool PlaySamples(const WaveImage& format, std::string& samples) {
+bool playSamples(const WaveImage& format, std::string& samples) {
     const WaveOut& calls = waveOut();
     if (!calls.bound()) return false;  // no sound library: silence, as with no device
     WAVEFORMATEX wave{};
@@ -120,7 +120,7 @@ std::optional<WaveImage> ParseWave(std::string_view riffImage) {
         riffImage.substr(8, 4) != "WAVE") {
         return std::nullopt;
     }
-    const uint32_t riffSize = ReadLe32(riffImage, 4);
+    const uint32_t riffSize = readLe32(riffImage, 4);
     if (riffSize < 4 || riffSize > riffImage.size() - 8) return std::nullopt;  // truncated
     const size_t end = 8 + size_t{riffSize};
 
@@ -128,19 +128,19 @@ std::optional<WaveImage> ParseWave(std::string_view riffImage) {
     bool haveFormat = false;
     for (size_t at = 12; end - at >= 8;) {
         const std::string_view id = riffImage.substr(at, 4);
-        const uint32_t size = ReadLe32(riffImage, at + 4);
+        const uint32_t size = readLe32(riffImage, at + 4);
         const size_t body = at + 8;
         if (size > end - body) return std::nullopt;  // a chunk running past the image
         if (id == "fmt " && !haveFormat) {
             if (size < 16) return std::nullopt;
             haveFormat = true;
             wave.emplace();
-            if (ReadLe16(riffImage, body) != WAVE_FORMAT_PCM) return std::nullopt;
-            wave->channels = ReadLe16(riffImage, body + 2);
-            wave->sampleRate = ReadLe32(riffImage, body + 4);
-            wave->bytesPerSecond = ReadLe32(riffImage, body + 8);
-            wave->blockAlign = ReadLe16(riffImage, body + 12);
-            wave->bitsPerSample = ReadLe16(riffImage, body + 14);
+            if (readLe16(riffImage, body) != WAVE_FORMAT_PCM) return std::nullopt;
+            wave->channels = readLe16(riffImage, body + 2);
+            wave->sampleRate = readLe32(riffImage, body + 4);
+            wave->bytesPerSecond = readLe32(riffImage, body + 8);
+            wave->blockAlign = readLe16(riffImage, body + 12);
+            wave->bitsPerSample = readLe16(riffImage, body + 14);
         } else if (id == "data") {
             if (!haveFormat) return std::nullopt;  // the format must come first
             wave->samples = riffImage.substr(body, size);
@@ -171,7 +171,7 @@ bool PlayWave(std::string_view riffImage) {
     if (!wave) return false;
     // waveOut wants a writable buffer.
     std::string samples(wave->samples);
-    return PlaySamples(*wave, samples);
+    return playSamples(*wave, samples);
 }
 
 bool PlayWaveAsync(std::string_view riffImage) {
@@ -183,7 +183,7 @@ bool PlayWaveAsync(std::string_view riffImage) {
         wave->samples = {};
         return threads::StartBackgroundThread(
             [format = *wave, samples = std::move(samples)]() mutable {
-                PlaySamples(format, samples);
+                playSamples(format, samples);
             });
     } catch (const std::bad_alloc&) {
         return false;

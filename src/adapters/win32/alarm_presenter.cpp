@@ -26,7 +26,7 @@ namespace {
 // The window class of dialogs, message boxes included.
 constexpr wchar_t kDialogClass[] = L"#32770";
 
-BOOL CALLBACK CloseDialog(HWND window, LPARAM) {
+BOOL CALLBACK closeDialog(HWND window, LPARAM) {
     wchar_t className[16] = {};
     if (GetClassNameW(window, className, 16) > 0 && std::wcscmp(className, kDialogClass) == 0) {
         PostMessageW(window, WM_CLOSE, 0, 0);
@@ -34,7 +34,7 @@ BOOL CALLBACK CloseDialog(HWND window, LPARAM) {
     return TRUE;
 }
 
-void RemoveQuit() {
+void removeQuit() {
     MSG message;
     while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
@@ -57,7 +57,7 @@ void Win32AlarmPresenter::showMessage(std::string_view text, std::string_view ca
     {
         const monitor::StopToken::Registration registration = stop.onStop([threadId] {
             PostThreadMessageW(threadId, WM_QUIT, 0, 0);
-            EnumThreadWindows(threadId, CloseDialog, 0);
+            EnumThreadWindows(threadId, closeDialog, 0);
         });
         if (!stop.stopRequested()) {
             // Topmost, and asking for the foreground: Windows keeps a background program's
@@ -69,7 +69,7 @@ void Win32AlarmPresenter::showMessage(std::string_view text, std::string_view ca
         }
     }
     // With the registration gone no further quit can come.
-    if (stop.stopRequested()) RemoveQuit();
+    if (stop.stopRequested()) removeQuit();
 }
 
 }  // namespace pagorin::adapters
