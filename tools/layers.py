@@ -177,8 +177,14 @@ def dot(edges):
     lines.append("  }")
     for name, what, library, _ in LAYERS[7:]:
         lines.append(f'  "{name}" [label="{name}/\\n{what}\\n({library})"];')
+    # Nearly every layer includes text/; its edges would hide the others.
+    lines.append('  "text" [label="text/\\nGBK text rules and the fixed texts\\n(pagorin_text)'
+                 '\\nincluded by nearly every layer: those edges are not drawn"];')
+    for source in ("system", "threads", "items", "fetch"):  # keeps text/ past the lowest layers
+        lines.append(f'  "{source}" -> "text" [style=invis];')
     for (source, target), count in sorted(edges.items()):
-        lines.append(f'  "{source}" -> "{target}" [label="{count}"];')
+        if target != "text":
+            lines.append(f'  "{source}" -> "{target}" [label="{count}"];')
     lines.append("}")
     return "\n".join(lines) + "\n"
 
