@@ -1,11 +1,10 @@
-// The request code's Internet calls bound to wininet.dll, loaded at run time so the
-// program links only the system's core libraries.
+// The request code's Internet calls on the system Internet library.
 #pragma once
 
 #include <windows.h>
 
 #include "fetch/internet_api.h"
-#include "win32/unique_resource.h"
+#include "win32/wininet_library.h"
 
 namespace pagorin::adapters {
 
@@ -18,7 +17,7 @@ class WinInetApi final : public fetch::InternetApi {
     explicit WinInetApi(const wchar_t* libraryName);
 
     // True when the library and all its functions were found.
-    bool bound() const { return closeHandle_ != nullptr; }
+    bool bound() const { return library_.bound(); }
 
     fetch::InternetHandle open(const char* agent, uint32_t accessType, const char* proxy,
                                const char* proxyBypass, uint32_t flags) override;
@@ -41,29 +40,9 @@ class WinInetApi final : public fetch::InternetApi {
     bool closeHandle(fetch::InternetHandle handle) override;
 
   private:
-    // The library's own signatures (the A forms), written out here because its header
-    // is not used.
-    using OpenFn = void*(WINAPI*)(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD);
-    using ConnectFn = void*(WINAPI*)(void*, LPCSTR, WORD, LPCSTR, LPCSTR, DWORD, DWORD, DWORD_PTR);
-    using OpenRequestFn = void*(WINAPI*)(void*, LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR*, DWORD,
-                                         DWORD_PTR);
-    using SetOptionFn = BOOL(WINAPI*)(void*, DWORD, LPVOID, DWORD);
-    using SendRequestFn = BOOL(WINAPI*)(void*, LPCSTR, DWORD, LPVOID, DWORD);
-    using ReadFileFn = BOOL(WINAPI*)(void*, LPVOID, DWORD, LPDWORD);
-    using QueryDataAvailableFn = BOOL(WINAPI*)(void*, LPDWORD, DWORD, DWORD_PTR);
-    using QueryInfoFn = BOOL(WINAPI*)(void*, DWORD, LPVOID, LPDWORD, LPDWORD);
-    using CloseHandleFn = BOOL(WINAPI*)(void*);
+    const win32::WinInetFunctions& call() const { return library_.functions(); }
 
-    win32::UniqueModule module_;
-    OpenFn open_ = nullptr;
-    ConnectFn connect_ = nullptr;
-    OpenRequestFn openRequest_ = nullptr;
-    SetOptionFn setOption_ = nullptr;
-    SendRequestFn sendRequest_ = nullptr;
-    ReadFileFn readFile_ = nullptr;
-    QueryDataAvailableFn queryDataAvailable_ = nullptr;
-    QueryInfoFn queryInfo_ = nullptr;
-    CloseHandleFn closeHandle_ = nullptr;
+    win32::WinInetLibrary library_;
 };
 
 // The process's one binding to "wininet.dll", made on first use and kept to the end. It
