@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Makes the C++ header of the program's fixed texts from their Chinese originals.
 
-Usage: tools/gbk-texts.py CATALOGUE OUTPUT_FOLDER
+Usage: tools/gbk-texts.py CATALOGUE OUTPUT_FOLDER [NAME=VALUE ...]
 
 The catalogue (UTF-8) holds each text once, in the form a translator reads:
 
@@ -12,10 +12,14 @@ The catalogue (UTF-8) holds each text once, in the form a translator reads:
         "{"                      <- pieces on indented lines are joined
         ">>> 第二条"
 
-Inside quotes, \\r \\n \\" and \\\\ are the only escapes. Writes OUTPUT_FOLDER/text/gbk_texts.h,
-the GBK bytes as `inline constexpr std::string_view`, and OUTPUT_FOLDER/text/gbk_texts_table.h,
-every text beside its UTF-8 original for the test that decodes them with code page 936.
-Both are written only when their content changes, so a build recompiles only then.
+Inside quotes, \\r \\n \\" and \\\\ are the only escapes. @NAME@ in a text stands for the
+VALUE given for NAME on the command line: the build passes the version so, and the catalogue
+never spells it; an @NAME@ with no value given is an error.
+
+Writes OUTPUT_FOLDER/text/gbk_texts.h, the GBK bytes as `inline constexpr std::string_view`,
+and OUTPUT_FOLDER/text/gbk_texts_table.h, every text beside its UTF-8 original for the test
+that decodes them with code page 936. Both are written only when their content changes, so a
+build recompiles only then.
 """
 import os
 import re
@@ -25,6 +29,7 @@ ENTRY = re.compile(r'^(k[A-Za-z0-9]+)\s*=\s*(.*)$')
 NAMESPACE = re.compile(r'^namespace\s+([A-Za-z_][A-Za-z0-9_:]*)$')
 PIECE = re.compile(r'"((?:[^"\\]|\\.)*)"\s*')
 ESCAPES = {"r": "\r", "n": "\n", '"': '"', "\\": "\\"}
+PLACEHOLDER = re.compile(r"@([A-Z][A-Z0-9_]*)@")
 
 
 class CatalogueError(Exception):
@@ -90,6 +95,27 @@ def read_catalogue(path):
             else:
                 raise CatalogueError(f"{where}: not a comment, namespace or text: {line!r}")
     return [(n, name, "".join(parts), notes) for n, name, parts, notes in entries]
+
+
+def substituted(entries, values):
+    """The entries with every @NAME@ of their texts replaced by its value."""
+    def text_of(name, text):
+        def value(match):
+            if match.group(1) not in values:
+                raise CatalogueError(f"{name}: no value given for @{match.group(1)}@")
+            return values[match.group(1)]
+        return PLACEHOLDER.sub(value, text)
+    return [(n, name, text_of(name, text), notes) for n, name, text, notes in entries]
+
+
+def parse_values(arguments):
+    values = {}
+    for argument in arguments:
+        name, equals, value = argument.partition("=")
+        if not equals or not re.fullmatch(r"[A-Z][A-Z0-9_]*", name):
+            raise CatalogueError(f"expected NAME=VALUE, found {argument!r}")
+        values[name] = value
+    return values
 
 
 def literal(data, width=84):
@@ -180,13 +206,13 @@ def write_if_changed(path, content):
 
 
 def main(argv):
-    if len(argv) != 3:
+    if len(argv) < 3:
         print(__doc__.strip().splitlines()[2], file=sys.stderr)
         return 2
     catalogue, output = argv[1], argv[2]
     source = os.path.basename(catalogue)
     try:
-        entries = read_catalogue(catalogue)
+        entries = substituted(read_catalogue(catalogue), parse_values(argv[3:]))
         write_if_changed(os.path.join(output, "text", "gbk_texts.h"),
                          texts_header(entries, source))
         write_if_changed(os.path.join(output, "text", "gbk_texts_table.h"),
