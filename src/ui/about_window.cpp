@@ -79,7 +79,7 @@ void AboutWindow::run(HWND owner) {
 }
 
 bool AboutWindow::createControls() {
-    font_.reset(widgets::CreateControlFont(scale_));
+    font_ = widgets::CreateControlFont(scale_);
     editBrush_.reset(CreateSolidBrush(kAboutEditBackground));
     if (!widgets::CreateControls(hwnd(), kLayout, scale_, font_.get())) return false;
     drawGroupBoxesUnthemed(kGroupBoxIds);

@@ -121,7 +121,7 @@ void EntryDialog::run(HWND owner) {
 }
 
 bool EntryDialog::createControls() {
-    font_.reset(widgets::CreateControlFont(scale_));
+    font_ = widgets::CreateControlFont(scale_);
     if (!widgets::CreateControls(hwnd(), EntryDialogLayout(kind_), scale_, font_.get()))
         return false;
     // Any length: 0 lifts the edit's limit to its maximum.

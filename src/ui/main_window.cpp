@@ -60,9 +60,9 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::createAndShow(int showCommand) {
     scale_ = widgets::Scale::ofScreen();
-    programIcon_.reset(widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON)));
+    programIcon_ = widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON));
     // The notification area shows small icons: one drawn at that size stays sharp.
-    trayIcon_.reset(widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON)));
+    trayIcon_ = widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON));
     const int width = scale_(kMainWidth);
     const int height = scale_(kMainHeight);
     const auto [left, top] = widgets::CentredOnScreen(width, height);
@@ -77,7 +77,7 @@ bool MainWindow::createAndShow(int showCommand) {
 }
 
 bool MainWindow::createControls() {
-    uiFont_.reset(widgets::CreateControlFont(scale_));
+    uiFont_ = widgets::CreateControlFont(scale_);
     elapsedFont_.reset(CreateFontW(-scale_(24), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                    DEFAULT_QUALITY, DEFAULT_PITCH, L"Cambria"));
@@ -85,7 +85,7 @@ bool MainWindow::createControls() {
     SendMessageW(control(kIdElapsedBox), WM_SETFONT, reinterpret_cast<WPARAM>(elapsedFont_.get()),
                  FALSE);
     for (size_t i = 0; i < buttonStates_.size(); ++i) {
-        buttonIcons_[i].reset(widgets::LoadResourceIcon(kButtonIcons[i], scale_(32)));
+        buttonIcons_[i] = widgets::LoadResourceIcon(kButtonIcons[i], scale_(32));
         buttonStates_[i].icon = buttonIcons_[i].get();
         widgets::InstallImageButton(control(kButtonIds[i]), buttonStates_[i]);
     }

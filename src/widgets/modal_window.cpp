@@ -13,8 +13,8 @@ ModalWindow::~ModalWindow() {
 }
 
 void ModalWindow::setIcon(int iconId) {
-    bigIcon_.reset(LoadResourceIcon(iconId, GetSystemMetrics(SM_CXICON)));
-    smallIcon_.reset(LoadResourceIcon(iconId, GetSystemMetrics(SM_CXSMICON)));
+    bigIcon_ = LoadResourceIcon(iconId, GetSystemMetrics(SM_CXICON));
+    smallIcon_ = LoadResourceIcon(iconId, GetSystemMetrics(SM_CXSMICON));
     if (bigIcon_) {
         SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     }
