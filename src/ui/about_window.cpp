@@ -69,9 +69,15 @@ void AboutWindow::run(HWND owner) {
     const int width = scale_(kAboutWidth);
     const int height = scale_(kAboutHeight);
     const auto [left, top] = widgets::CentredOnScreen(width, height);
-    if (!create(L"PagorinAboutWindow", win32::ToWide(kAboutTitle).c_str(),
-                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, left, top, width, height, owner, nullptr)) {
+    if (!create({.className = L"PagorinAboutWindow",
+                 .title = kAboutTitle,
+                 .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                 .exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,
+                 .x = left,
+                 .y = top,
+                 .width = width,
+                 .height = height,
+                 .owner = owner})) {
         return;
     }
     setIcon(IDI_PROGRAM);

@@ -109,11 +109,15 @@ void EntryDialog::run(HWND owner) {
     const int width = scale_(kEntryDialogWidth);
     const int height = scale_(kEntryDialogHeight);
     const auto [left, top] = widgets::CentredOnScreen(width, height);
-    const std::string_view title =
-        kind_ == EntryDialogKind::kAdd ? kAddDialogTitle : kModifyDialogTitle;
-    if (!create(L"PagorinEntryDialog", win32::ToWide(title).c_str(),
-                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,
-                left, top, width, height, owner, nullptr)) {
+    if (!create({.className = L"PagorinEntryDialog",
+                 .title = kind_ == EntryDialogKind::kAdd ? kAddDialogTitle : kModifyDialogTitle,
+                 .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                 .exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,
+                 .x = left,
+                 .y = top,
+                 .width = width,
+                 .height = height,
+                 .owner = owner})) {
         return;
     }
     setIcon(IDI_PROGRAM);

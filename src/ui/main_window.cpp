@@ -66,9 +66,15 @@ bool MainWindow::createAndShow(int showCommand) {
     const int width = scale_(kMainWidth);
     const int height = scale_(kMainHeight);
     const auto [left, top] = widgets::CentredOnScreen(width, height);
-    if (!create(L"PagorinMainWindow", win32::ToWide(kMainTitle).c_str(),
-                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_CONTROLPARENT, left,
-                top, width, height, nullptr, programIcon_.get())) {
+    if (!create({.className = L"PagorinMainWindow",
+                 .title = kMainTitle,
+                 .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                 .exStyle = WS_EX_CONTROLPARENT,
+                 .x = left,
+                 .y = top,
+                 .width = width,
+                 .height = height,
+                 .icon = programIcon_.get()})) {
         return false;
     }
     ShowWindow(hwnd(), showCommand);

@@ -3,6 +3,8 @@
 
 #include <exception>
 
+#include "win32/code_page.h"
+
 namespace pagorin::widgets {
 
 Window::~Window() {
@@ -12,23 +14,24 @@ Window::~Window() {
     }
 }
 
-bool Window::create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle,
-                    int x, int y, int width, int height, HWND owner, HICON icon) {
+bool Window::create(const WindowCreation& creation) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!GetClassInfoExW(instance, className, &windowClass)) {
+    if (!GetClassInfoExW(instance, creation.className, &windowClass)) {
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = WindowProc;
         windowClass.hInstance = instance;
-        windowClass.hIcon = icon;
-        windowClass.hIconSm = icon;
+        windowClass.hIcon = creation.icon;
+        windowClass.hIconSm = creation.icon;
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        windowClass.lpszClassName = className;
+        windowClass.lpszClassName = creation.className;
         if (RegisterClassExW(&windowClass) == 0) return false;
     }
-    return CreateWindowExW(exStyle, className, title, style, x, y, width, height, owner, nullptr,
+    return CreateWindowExW(creation.exStyle, creation.className,
+                           win32::ToWide(creation.title).c_str(), creation.style, creation.x,
+                           creation.y, creation.width, creation.height, creation.owner, nullptr,
                            instance, this) != nullptr;
 }
 

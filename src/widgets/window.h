@@ -5,8 +5,23 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string_view>
 
 namespace pagorin::widgets {
+
+// What a top-level window is made with, named field by field at the call.
+struct WindowCreation {
+    const wchar_t* className = nullptr;
+    std::string_view title;  // GBK
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    DWORD exStyle = 0;
+    int x = CW_USEDEFAULT;
+    int y = CW_USEDEFAULT;
+    int width = CW_USEDEFAULT;
+    int height = CW_USEDEFAULT;
+    HWND owner = nullptr;
+    HICON icon = nullptr;  // the class's: title bar and taskbar; none leaves the system's
+};
 
 class Window {
   public:
@@ -20,8 +35,7 @@ class Window {
 
   protected:
     // Registers the class (once) and creates the window; false when that failed.
-    bool create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x,
-                int y, int width, int height, HWND owner, HICON icon);
+    bool create(const WindowCreation& creation);
 
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
