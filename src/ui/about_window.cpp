@@ -65,18 +65,14 @@ AboutWindow::~AboutWindow() {
 }
 
 void AboutWindow::run(HWND owner) {
-    scale_ = widgets::Scale::ofScreen();
-    const int width = scale_(kAboutWidth);
-    const int height = scale_(kAboutHeight);
-    const auto [left, top] = widgets::CentredOnScreen(width, height);
+    editBrush_.reset(CreateSolidBrush(kAboutEditBackground));
     if (!create({.className = L"PagorinAboutWindow",
                  .title = kAboutTitle,
                  .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                  .exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,
-                 .x = left,
-                 .y = top,
-                 .width = width,
-                 .height = height,
+                 .width = kAboutWidth,
+                 .height = kAboutHeight,
+                 .controls = kLayout,
                  .owner = owner})) {
         return;
     }
@@ -84,17 +80,13 @@ void AboutWindow::run(HWND owner) {
     runModal(owner, control(kIdAboutOk));
 }
 
-bool AboutWindow::createControls() {
-    font_ = widgets::CreateControlFont(scale_);
-    editBrush_.reset(CreateSolidBrush(kAboutEditBackground));
-    if (!widgets::CreateControls(hwnd(), kLayout, scale_, font_.get())) return false;
+void AboutWindow::setupControls() {
     drawGroupBoxesUnthemed(kGroupBoxIds);
     RECT area;
     GetClientRect(control(kIdAboutPicture), &area);
     // Without the resource or a decoder the frame simply stays empty.
     picture_ = win32::DecodePicture(win32::ResourceBytes(IDR_ABOUT_PICTURE), area.right - area.left,
                                     area.bottom - area.top);
-    return true;
 }
 
 void AboutWindow::drawPicture(const DRAWITEMSTRUCT& item) const {
@@ -117,7 +109,8 @@ void AboutWindow::onAboutOkClicked() {
 LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            return createControls() ? 0 : -1;
+            setupControls();
+            return 0;
         case WM_COMMAND:
             // Escape and the close box come as IDCANCEL and close the window the same way.
             if (LOWORD(wParam) == kIdAboutOk || LOWORD(wParam) == IDCANCEL) onAboutOkClicked();

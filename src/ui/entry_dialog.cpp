@@ -105,18 +105,13 @@ EntryDialog::~EntryDialog() {
 }
 
 void EntryDialog::run(HWND owner) {
-    scale_ = widgets::Scale::ofScreen();
-    const int width = scale_(kEntryDialogWidth);
-    const int height = scale_(kEntryDialogHeight);
-    const auto [left, top] = widgets::CentredOnScreen(width, height);
     if (!create({.className = L"PagorinEntryDialog",
                  .title = kind_ == EntryDialogKind::kAdd ? kAddDialogTitle : kModifyDialogTitle,
                  .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
                  .exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,
-                 .x = left,
-                 .y = top,
-                 .width = width,
-                 .height = height,
+                 .width = kEntryDialogWidth,
+                 .height = kEntryDialogHeight,
+                 .controls = EntryDialogLayout(kind_),
                  .owner = owner})) {
         return;
     }
@@ -124,15 +119,11 @@ void EntryDialog::run(HWND owner) {
     runModal(owner, control(kIdUrlEdit));
 }
 
-bool EntryDialog::createControls() {
-    font_ = widgets::CreateControlFont(scale_);
-    if (!widgets::CreateControls(hwnd(), EntryDialogLayout(kind_), scale_, font_.get()))
-        return false;
+void EntryDialog::setupControls() {
     // Any length: 0 lifts the edit's limit to its maximum.
     for (int id : kEditIds) SendMessageW(control(id), EM_SETLIMITTEXT, 0, 0);
     drawGroupBoxesUnthemed(kGroupBoxIds);
     showFields();
-    return true;
 }
 
 void EntryDialog::showFields() {
@@ -208,7 +199,8 @@ void EntryDialog::onCommand(int id) {
 LRESULT EntryDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            return createControls() ? 0 : -1;
+            setupControls();
+            return 0;
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED || lParam == 0) onCommand(LOWORD(wParam));
             return 0;

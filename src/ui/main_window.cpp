@@ -59,21 +59,16 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::createAndShow(int showCommand) {
-    scale_ = widgets::Scale::ofScreen();
     programIcon_ = widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON));
     // The notification area shows small icons: one drawn at that size stays sharp.
     trayIcon_ = widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON));
-    const int width = scale_(kMainWidth);
-    const int height = scale_(kMainHeight);
-    const auto [left, top] = widgets::CentredOnScreen(width, height);
     if (!create({.className = L"PagorinMainWindow",
                  .title = kMainTitle,
                  .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                  .exStyle = WS_EX_CONTROLPARENT,
-                 .x = left,
-                 .y = top,
-                 .width = width,
-                 .height = height,
+                 .width = kMainWidth,
+                 .height = kMainHeight,
+                 .controls = kLayout,
                  .icon = programIcon_.get()})) {
         return false;
     }
@@ -82,16 +77,14 @@ bool MainWindow::createAndShow(int showCommand) {
     return true;
 }
 
-bool MainWindow::createControls() {
-    uiFont_ = widgets::CreateControlFont(scale_);
-    elapsedFont_.reset(CreateFontW(-scale_(24), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+void MainWindow::setupControls() {
+    elapsedFont_.reset(CreateFontW(-scale()(24), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                    DEFAULT_QUALITY, DEFAULT_PITCH, L"Cambria"));
-    if (!widgets::CreateControls(hwnd(), kLayout, scale_, uiFont_.get())) return false;
     SendMessageW(control(kIdElapsedBox), WM_SETFONT, reinterpret_cast<WPARAM>(elapsedFont_.get()),
                  FALSE);
     for (size_t i = 0; i < buttonStates_.size(); ++i) {
-        buttonIcons_[i] = widgets::LoadResourceIcon(kButtonIcons[i], scale_(32));
+        buttonIcons_[i] = widgets::LoadResourceIcon(kButtonIcons[i], scale()(32));
         buttonStates_[i].icon = buttonIcons_[i].get();
         widgets::InstallImageButton(control(kButtonIds[i]), buttonStates_[i]);
     }
@@ -105,7 +98,6 @@ bool MainWindow::createControls() {
     appendMenuItem(trayMenu_.get(), kIdExit, kMenuExit);
     tray_ = std::make_unique<widgets::TrayIcon>(hwnd(), WM_APP_TRAY);
     taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
-    return true;
 }
 
 void MainWindow::setupItemList() {
@@ -118,7 +110,7 @@ void MainWindow::setupItemList() {
         LVCOLUMNW columnInfo{};
         columnInfo.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         columnInfo.fmt = kColumnFormats[column];
-        columnInfo.cx = scale_(items::kColumnLayout[static_cast<size_t>(column)].width);
+        columnInfo.cx = scale()(items::kColumnLayout[static_cast<size_t>(column)].width);
         columnInfo.pszText = title.data();
         columnInfo.iSubItem = column;
         ListView_InsertColumn(listView, column, &columnInfo);
@@ -330,7 +322,7 @@ LRESULT MainWindow::onNotify(NMHDR* header) {
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            if (!createControls()) return -1;
+            setupControls();
             onMainWindowCreated();
             return 0;
         case WM_COMMAND:
@@ -339,7 +331,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY:
             return onNotify(reinterpret_cast<NMHDR*>(lParam));
         case WM_DRAWITEM:
-            widgets::DrawImageButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), scale_(32));
+            widgets::DrawImageButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), scale()(32));
             return TRUE;
         case WM_CTLCOLOREDIT:
             if (reinterpret_cast<HWND>(lParam) == control(kIdElapsedBox)) {

@@ -1,4 +1,4 @@
-// The message routing of Window.
+// Making a Window, and its message routing.
 #include "widgets/window.h"
 
 #include <exception>
@@ -29,10 +29,19 @@ bool Window::create(const WindowCreation& creation) {
         windowClass.lpszClassName = creation.className;
         if (RegisterClassExW(&windowClass) == 0) return false;
     }
+    scale_ = Scale::ofScreen();
+    controls_ = creation.controls;
+    const int width = scale_(creation.width);
+    const int height = scale_(creation.height);
+    const auto [left, top] = CentredOnScreen(width, height);
     return CreateWindowExW(creation.exStyle, creation.className,
-                           win32::ToWide(creation.title).c_str(), creation.style, creation.x,
-                           creation.y, creation.width, creation.height, creation.owner, nullptr,
-                           instance, this) != nullptr;
+                           win32::ToWide(creation.title).c_str(), creation.style, left, top, width,
+                           height, creation.owner, nullptr, instance, this) != nullptr;
+}
+
+bool Window::createControls() {
+    controlFont_ = CreateControlFont(scale_);
+    return CreateControls(hwnd_.load(), controls_, scale_, controlFont_.get());
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -51,7 +60,12 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
     LRESULT result;
     try {
-        result = self->HandleMessage(message, wParam, lParam);
+        // The controls are there by the time the window's own WM_CREATE runs.
+        if (message == WM_CREATE && !self->createControls()) {
+            result = -1;
+        } else {
+            result = self->HandleMessage(message, wParam, lParam);
+        }
     } catch (const std::exception&) {
         // A handler that fails (memory, most likely) drops its message; no exception may
         // cross into the system's code, and the entries in memory must not be lost.
