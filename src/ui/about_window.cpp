@@ -3,12 +3,10 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "text/gbk_texts.h"
 #include "ui/resources/resource_ids.h"
-#include "win32/code_page.h"
 #include "win32/picture.h"
 
 namespace pagorin::ui {
@@ -35,6 +33,7 @@ const widgets::ControlPlacement kLayout[] = {
 
 constexpr int kGroupBoxIds[] = {kIdAboutDescriptionGroup, kIdAboutInformationGroup,
                                 kIdAboutPictureGroup};
+constexpr COLORREF kAboutGroupCaptionColor = RGB(0, 0, 0);
 
 struct MemoryDcTraits {
     using Type = HDC;
@@ -81,7 +80,7 @@ void AboutWindow::run(HWND owner) {
 }
 
 void AboutWindow::setupControls() {
-    drawGroupBoxesUnthemed(kGroupBoxIds);
+    colorGroupCaptions(kGroupBoxIds, kAboutGroupCaptionColor);
     RECT area;
     GetClientRect(control(kIdAboutPicture), &area);
     // Without the resource or a decoder the frame simply stays empty.
@@ -120,17 +119,6 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetTextColor(dc, RGB(0, 0, 0));
             SetBkColor(dc, kAboutEditBackground);
             return reinterpret_cast<LRESULT>(editBrush_.get());
-        }
-        case WM_CTLCOLORSTATIC: {
-            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-            if (std::find(std::begin(kGroupBoxIds), std::end(kGroupBoxIds), id) ==
-                std::end(kGroupBoxIds)) {
-                break;
-            }
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, RGB(0, 0, 0));
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

@@ -122,7 +122,7 @@ void EntryDialog::run(HWND owner) {
 void EntryDialog::setupControls() {
     // Any length: 0 lifts the edit's limit to its maximum.
     for (int id : kEditIds) SendMessageW(control(id), EM_SETLIMITTEXT, 0, 0);
-    drawGroupBoxesUnthemed(kGroupBoxIds);
+    colorGroupCaptions(kGroupBoxIds, kEntryGroupCaptionColor);
     showFields();
 }
 
@@ -204,18 +204,6 @@ LRESULT EntryDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED || lParam == 0) onCommand(LOWORD(wParam));
             return 0;
-        case WM_CTLCOLORSTATIC: {
-            // Group boxes ask for their caption's colour here.
-            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-            for (int groupId : kGroupBoxIds) {
-                if (id != groupId) continue;
-                HDC dc = reinterpret_cast<HDC>(wParam);
-                SetTextColor(dc, kEntryGroupCaptionColor);
-                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-            }
-            break;
-        }
         default:
             break;
     }
