@@ -3,12 +3,10 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "text/gbk_texts.h"
 #include "ui/resources/resource_ids.h"
-#include "win32/code_page.h"
 #include "win32/picture.h"
 
 namespace pagorin::ui {
@@ -35,6 +33,7 @@ const widgets::ControlPlacement kLayout[] = {
 
 constexpr int kGroupBoxIds[] = {kIdAboutDescriptionGroup, kIdAboutInformationGroup,
                                 kIdAboutPictureGroup};
+constexpr COLORREF kAboutGroupCaptionColor = RGB(0, 0, 0);
 
 struct MemoryDcTraits {
     using Type = HDC;
@@ -65,30 +64,28 @@ AboutWindow::~AboutWindow() {
 }
 
 void AboutWindow::run(HWND owner) {
-    scale_ = widgets::Scale::ofScreen();
-    const int width = scale_(kAboutWidth);
-    const int height = scale_(kAboutHeight);
-    const auto [left, top] = widgets::CentredOnScreen(width, height);
-    if (!create(L"PagorinAboutWindow", win32::ToWide(kAboutTitle).c_str(),
-                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, left, top, width, height, owner, nullptr)) {
+    editBrush_.reset(CreateSolidBrush(kAboutEditBackground));
+    if (!create({.className = L"PagorinAboutWindow",
+                 .title = kAboutTitle,
+                 .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                 .exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,
+                 .width = kAboutWidth,
+                 .height = kAboutHeight,
+                 .controls = kLayout,
+                 .owner = owner})) {
         return;
     }
     setIcon(IDI_PROGRAM);
     runModal(owner, control(kIdAboutOk));
 }
 
-bool AboutWindow::createControls() {
-    font_.reset(widgets::CreateControlFont(scale_));
-    editBrush_.reset(CreateSolidBrush(kAboutEditBackground));
-    if (!widgets::CreateControls(hwnd(), kLayout, scale_, font_.get())) return false;
-    drawGroupBoxesUnthemed(kGroupBoxIds);
+void AboutWindow::setupControls() {
+    colorGroupCaptions(kGroupBoxIds, kAboutGroupCaptionColor);
     RECT area;
     GetClientRect(control(kIdAboutPicture), &area);
     // Without the resource or a decoder the frame simply stays empty.
     picture_ = win32::DecodePicture(win32::ResourceBytes(IDR_ABOUT_PICTURE), area.right - area.left,
                                     area.bottom - area.top);
-    return true;
 }
 
 void AboutWindow::drawPicture(const DRAWITEMSTRUCT& item) const {
@@ -111,7 +108,8 @@ void AboutWindow::onAboutOkClicked() {
 LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            return createControls() ? 0 : -1;
+            setupControls();
+            return 0;
         case WM_COMMAND:
             // Escape and the close box come as IDCANCEL and close the window the same way.
             if (LOWORD(wParam) == kIdAboutOk || LOWORD(wParam) == IDCANCEL) onAboutOkClicked();
@@ -121,17 +119,6 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetTextColor(dc, RGB(0, 0, 0));
             SetBkColor(dc, kAboutEditBackground);
             return reinterpret_cast<LRESULT>(editBrush_.get());
-        }
-        case WM_CTLCOLORSTATIC: {
-            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-            if (std::find(std::begin(kGroupBoxIds), std::end(kGroupBoxIds), id) ==
-                std::end(kGroupBoxIds)) {
-                break;
-            }
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, RGB(0, 0, 0));
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

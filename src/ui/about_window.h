@@ -40,13 +40,12 @@ class AboutWindow : public widgets::ModalWindow {
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    bool createControls();
+    // At WM_CREATE, once the layout's controls are there.
+    void setupControls();
     void onAboutOkClicked();
     void drawPicture(const DRAWITEMSTRUCT& item) const;
     HWND control(int id) const { return GetDlgItem(hwnd(), id); }
 
-    widgets::Scale scale_ = widgets::Scale(96);
-    win32::UniqueFont font_;
     win32::UniqueBrush editBrush_;
     win32::Picture picture_;
 };

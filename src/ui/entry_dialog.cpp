@@ -105,30 +105,25 @@ EntryDialog::~EntryDialog() {
 }
 
 void EntryDialog::run(HWND owner) {
-    scale_ = widgets::Scale::ofScreen();
-    const int width = scale_(kEntryDialogWidth);
-    const int height = scale_(kEntryDialogHeight);
-    const auto [left, top] = widgets::CentredOnScreen(width, height);
-    const std::string_view title =
-        kind_ == EntryDialogKind::kAdd ? kAddDialogTitle : kModifyDialogTitle;
-    if (!create(L"PagorinEntryDialog", win32::ToWide(title).c_str(),
-                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,
-                left, top, width, height, owner, nullptr)) {
+    if (!create({.className = L"PagorinEntryDialog",
+                 .title = kind_ == EntryDialogKind::kAdd ? kAddDialogTitle : kModifyDialogTitle,
+                 .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                 .exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,
+                 .width = kEntryDialogWidth,
+                 .height = kEntryDialogHeight,
+                 .controls = EntryDialogLayout(kind_),
+                 .owner = owner})) {
         return;
     }
     setIcon(IDI_PROGRAM);
     runModal(owner, control(kIdUrlEdit));
 }
 
-bool EntryDialog::createControls() {
-    font_.reset(widgets::CreateControlFont(scale_));
-    if (!widgets::CreateControls(hwnd(), EntryDialogLayout(kind_), scale_, font_.get()))
-        return false;
+void EntryDialog::setupControls() {
     // Any length: 0 lifts the edit's limit to its maximum.
     for (int id : kEditIds) SendMessageW(control(id), EM_SETLIMITTEXT, 0, 0);
-    drawGroupBoxesUnthemed(kGroupBoxIds);
+    colorGroupCaptions(kGroupBoxIds, kEntryGroupCaptionColor);
     showFields();
-    return true;
 }
 
 void EntryDialog::showFields() {
@@ -204,22 +199,11 @@ void EntryDialog::onCommand(int id) {
 LRESULT EntryDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            return createControls() ? 0 : -1;
+            setupControls();
+            return 0;
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED || lParam == 0) onCommand(LOWORD(wParam));
             return 0;
-        case WM_CTLCOLORSTATIC: {
-            // Group boxes ask for their caption's colour here.
-            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-            for (int groupId : kGroupBoxIds) {
-                if (id != groupId) continue;
-                HDC dc = reinterpret_cast<HDC>(wParam);
-                SetTextColor(dc, kEntryGroupCaptionColor);
-                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-            }
-            break;
-        }
         default:
             break;
     }

@@ -12,7 +12,6 @@
 #include "text/gbk_texts.h"
 #include "widgets/layout.h"
 #include "widgets/modal_window.h"
-#include "win32/unique_resource.h"
 
 namespace pagorin::ui {
 
@@ -59,7 +58,8 @@ class EntryDialog : public widgets::ModalWindow {
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    bool createControls();
+    // At WM_CREATE, once the layout's controls are there.
+    void setupControls();
     void showFields();
     app::EntryFields readFields() const;
     void onCommand(int id);
@@ -74,8 +74,6 @@ class EntryDialog : public widgets::ModalWindow {
     std::wstring shownKeywords_;
     std::wstring shownInterval_;
     app::EntryDialogs::Save save_;
-    widgets::Scale scale_ = widgets::Scale(96);
-    win32::UniqueFont font_;
 };
 
 }  // namespace pagorin::ui

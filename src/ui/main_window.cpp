@@ -59,16 +59,17 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::createAndShow(int showCommand) {
-    scale_ = widgets::Scale::ofScreen();
-    programIcon_.reset(widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON)));
+    programIcon_ = widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXICON));
     // The notification area shows small icons: one drawn at that size stays sharp.
-    trayIcon_.reset(widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON)));
-    const int width = scale_(kMainWidth);
-    const int height = scale_(kMainHeight);
-    const auto [left, top] = widgets::CentredOnScreen(width, height);
-    if (!create(L"PagorinMainWindow", win32::ToWide(kMainTitle).c_str(),
-                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_CONTROLPARENT, left,
-                top, width, height, nullptr, programIcon_.get())) {
+    trayIcon_ = widgets::LoadResourceIcon(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON));
+    if (!create({.className = L"PagorinMainWindow",
+                 .title = kMainTitle,
+                 .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                 .exStyle = WS_EX_CONTROLPARENT,
+                 .width = kMainWidth,
+                 .height = kMainHeight,
+                 .controls = kLayout,
+                 .icon = programIcon_.get()})) {
         return false;
     }
     ShowWindow(hwnd(), showCommand);
@@ -76,16 +77,14 @@ bool MainWindow::createAndShow(int showCommand) {
     return true;
 }
 
-bool MainWindow::createControls() {
-    uiFont_.reset(widgets::CreateControlFont(scale_));
-    elapsedFont_.reset(CreateFontW(-scale_(24), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+void MainWindow::setupControls() {
+    elapsedFont_.reset(CreateFontW(-scale()(24), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                    DEFAULT_QUALITY, DEFAULT_PITCH, L"Cambria"));
-    if (!widgets::CreateControls(hwnd(), kLayout, scale_, uiFont_.get())) return false;
     SendMessageW(control(kIdElapsedBox), WM_SETFONT, reinterpret_cast<WPARAM>(elapsedFont_.get()),
                  FALSE);
     for (size_t i = 0; i < buttonStates_.size(); ++i) {
-        buttonIcons_[i].reset(widgets::LoadResourceIcon(kButtonIcons[i], scale_(32)));
+        buttonIcons_[i] = widgets::LoadResourceIcon(kButtonIcons[i], scale()(32));
         buttonStates_[i].icon = buttonIcons_[i].get();
         widgets::InstallImageButton(control(kButtonIds[i]), buttonStates_[i]);
     }
@@ -99,7 +98,6 @@ bool MainWindow::createControls() {
     appendMenuItem(trayMenu_.get(), kIdExit, kMenuExit);
     tray_ = std::make_unique<widgets::TrayIcon>(hwnd(), WM_APP_TRAY);
     taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
-    return true;
 }
 
 void MainWindow::setupItemList() {
@@ -112,7 +110,7 @@ void MainWindow::setupItemList() {
         LVCOLUMNW columnInfo{};
         columnInfo.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         columnInfo.fmt = kColumnFormats[column];
-        columnInfo.cx = scale_(items::kColumnLayout[static_cast<size_t>(column)].width);
+        columnInfo.cx = scale()(items::kColumnLayout[static_cast<size_t>(column)].width);
         columnInfo.pszText = title.data();
         columnInfo.iSubItem = column;
         ListView_InsertColumn(listView, column, &columnInfo);
@@ -324,7 +322,7 @@ LRESULT MainWindow::onNotify(NMHDR* header) {
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            if (!createControls()) return -1;
+            setupControls();
             onMainWindowCreated();
             return 0;
         case WM_COMMAND:
@@ -333,7 +331,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY:
             return onNotify(reinterpret_cast<NMHDR*>(lParam));
         case WM_DRAWITEM:
-            widgets::DrawImageButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), scale_(32));
+            widgets::DrawImageButton(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), scale()(32));
             return TRUE;
         case WM_CTLCOLOREDIT:
             if (reinterpret_cast<HWND>(lParam) == control(kIdElapsedBox)) {

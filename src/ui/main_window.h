@@ -69,7 +69,8 @@ class MainWindow : public widgets::Window,
     void requestListRefresh();
     void refreshList();
 
-    bool createControls();
+    // At WM_CREATE, once the layout's controls are there.
+    void setupControls();
     void setupItemList();
     void onCommand(int id);
     LRESULT onNotify(NMHDR* header);
@@ -83,8 +84,6 @@ class MainWindow : public widgets::Window,
     monitor::MonitorCommands* monitor_ = nullptr;
     app::EntryCommands* entries_ = nullptr;
 
-    widgets::Scale scale_ = widgets::Scale(96);
-    win32::UniqueFont uiFont_;
     win32::UniqueFont elapsedFont_;
     win32::UniqueIcon programIcon_;
     win32::UniqueIcon trayIcon_;

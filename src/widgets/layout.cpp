@@ -47,15 +47,15 @@ POINT CentredOnScreen(int width, int height) {
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
 }
 
-HICON LoadResourceIcon(int id, int size) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+win32::UniqueIcon LoadResourceIcon(int id, int size) {
+    return win32::UniqueIcon(static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
-HFONT CreateControlFont(const Scale& scale) {
-    return CreateFontW(-scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                       L"");
+win32::UniqueFont CreateControlFont(const Scale& scale) {
+    return win32::UniqueFont(CreateFontW(-scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                         GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                         DEFAULT_QUALITY, DEFAULT_PITCH, L""));
 }
 
 }  // namespace pagorin::widgets

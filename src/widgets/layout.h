@@ -7,6 +7,8 @@
 #include <span>
 #include <string_view>
 
+#include "win32/unique_resource.h"
+
 namespace pagorin::widgets {
 
 struct ControlPlacement {
@@ -35,11 +37,11 @@ class Scale {
 // The top-left corner that centres a window of `width` by `height` on the primary screen.
 POINT CentredOnScreen(int width, int height);
 
-// The 12-pixel GB2312 font of every window's controls, at `scale`; the caller owns it.
-HFONT CreateControlFont(const Scale& scale);
+// The 12-pixel GB2312 font of every window's controls, at `scale`.
+win32::UniqueFont CreateControlFont(const Scale& scale);
 
-// The program's icon resource `id`, drawn at `size` pixels; the caller owns it.
-HICON LoadResourceIcon(int id, int size);
+// The program's icon resource `id`, drawn at `size` pixels; empty when there is none.
+win32::UniqueIcon LoadResourceIcon(int id, int size);
 
 // Creates every control of `placements` in `parent` (controls inside a group box are its
 // siblings, placed by the group's offset, so their notifications reach `parent`), with

@@ -3,6 +3,8 @@
 
 #include <uxtheme.h>
 
+#include <algorithm>
+
 #include "widgets/layout.h"
 #include "win32/system_library.h"
 
@@ -13,8 +15,8 @@ ModalWindow::~ModalWindow() {
 }
 
 void ModalWindow::setIcon(int iconId) {
-    bigIcon_.reset(LoadResourceIcon(iconId, GetSystemMetrics(SM_CXICON)));
-    smallIcon_.reset(LoadResourceIcon(iconId, GetSystemMetrics(SM_CXSMICON)));
+    bigIcon_ = LoadResourceIcon(iconId, GetSystemMetrics(SM_CXICON));
+    smallIcon_ = LoadResourceIcon(iconId, GetSystemMetrics(SM_CXSMICON));
     if (bigIcon_) {
         SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     }
@@ -23,7 +25,9 @@ void ModalWindow::setIcon(int iconId) {
     }
 }
 
-void ModalWindow::drawGroupBoxesUnthemed(std::span<const int> ids) const {
+void ModalWindow::colorGroupCaptions(std::span<const int> ids, COLORREF color) {
+    groupCaptionIds_ = ids;
+    groupCaptionColor_ = color;
     // The theme library from the system folder, when the first dialog opens.
     static const auto setTheme =
         win32::SystemProcedure<decltype(&SetWindowTheme)>(L"uxtheme.dll", "SetWindowTheme");
@@ -103,6 +107,10 @@ void ModalWindow::moveFocus(WPARAM target, bool isHandle) {
     if (next != nullptr && IsChild(hwnd(), next)) SetFocus(next);
 }
 
+bool ModalWindow::isGroupCaption(HWND control) const {
+    return std::ranges::find(groupCaptionIds_, GetDlgCtrlID(control)) != groupCaptionIds_.end();
+}
+
 LRESULT ModalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ACTIVATE:
@@ -123,6 +131,15 @@ LRESULT ModalWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NEXTDLGCTL:
             moveFocus(wParam, LOWORD(lParam) != 0);
             return 0;
+        case WM_CTLCOLORSTATIC:
+            // Group boxes ask for their caption's colour here.
+            if (isGroupCaption(reinterpret_cast<HWND>(lParam))) {
+                HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, groupCaptionColor_);
+                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
         default:
             break;
     }

@@ -34,10 +34,10 @@ class ModalWindow : public Window {
     // program carries no such resource).
     void setIcon(int iconId);
 
-    // Visual styles draw a group box's caption in the theme's colour whatever
-    // WM_CTLCOLORSTATIC says; these boxes are drawn without them, in the colour the
-    // window gives.
-    void drawGroupBoxesUnthemed(std::span<const int> ids) const;
+    // Group boxes `ids` draw their captions in `color` on the button face. Visual styles
+    // would draw a caption in the theme's colour whatever WM_CTLCOLORSTATIC says, so these
+    // boxes are drawn without them. `ids` must outlive the window.
+    void colorGroupCaptions(std::span<const int> ids, COLORREF color);
 
   private:
     void giveBackOwner();
@@ -45,12 +45,15 @@ class ModalWindow : public Window {
     // Notes the focused control (true when one of this window's has the focus), so that
     // coming back to the window brings the user back to it.
     bool rememberFocus();
+    bool isGroupCaption(HWND control) const;
 
     HWND owner_ = nullptr;
     bool ownerDisabled_ = false;
     HWND lastFocus_ = nullptr;
     win32::UniqueIcon bigIcon_;
     win32::UniqueIcon smallIcon_;
+    std::span<const int> groupCaptionIds_;
+    COLORREF groupCaptionColor_ = 0;
 };
 
 }  // namespace pagorin::widgets

@@ -1,7 +1,9 @@
-// The message routing of Window.
+// Making a Window, and its message routing.
 #include "widgets/window.h"
 
 #include <exception>
+
+#include "win32/code_page.h"
 
 namespace pagorin::widgets {
 
@@ -12,24 +14,34 @@ Window::~Window() {
     }
 }
 
-bool Window::create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle,
-                    int x, int y, int width, int height, HWND owner, HICON icon) {
+bool Window::create(const WindowCreation& creation) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!GetClassInfoExW(instance, className, &windowClass)) {
+    if (!GetClassInfoExW(instance, creation.className, &windowClass)) {
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = WindowProc;
         windowClass.hInstance = instance;
-        windowClass.hIcon = icon;
-        windowClass.hIconSm = icon;
+        windowClass.hIcon = creation.icon;
+        windowClass.hIconSm = creation.icon;
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        windowClass.lpszClassName = className;
+        windowClass.lpszClassName = creation.className;
         if (RegisterClassExW(&windowClass) == 0) return false;
     }
-    return CreateWindowExW(exStyle, className, title, style, x, y, width, height, owner, nullptr,
-                           instance, this) != nullptr;
+    scale_ = Scale::ofScreen();
+    controls_ = creation.controls;
+    const int width = scale_(creation.width);
+    const int height = scale_(creation.height);
+    const auto [left, top] = CentredOnScreen(width, height);
+    return CreateWindowExW(creation.exStyle, creation.className,
+                           win32::ToWide(creation.title).c_str(), creation.style, left, top, width,
+                           height, creation.owner, nullptr, instance, this) != nullptr;
+}
+
+bool Window::createControls() {
+    controlFont_ = CreateControlFont(scale_);
+    return CreateControls(hwnd_.load(), controls_, scale_, controlFont_.get());
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -48,7 +60,12 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
     LRESULT result;
     try {
-        result = self->HandleMessage(message, wParam, lParam);
+        // The controls are there by the time the window's own WM_CREATE runs.
+        if (message == WM_CREATE && !self->createControls()) {
+            result = -1;
+        } else {
+            result = self->HandleMessage(message, wParam, lParam);
+        }
     } catch (const std::exception&) {
         // A handler that fails (memory, most likely) drops its message; no exception may
         // cross into the system's code, and the entries in memory must not be lost.
