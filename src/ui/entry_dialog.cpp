@@ -21,7 +21,7 @@ constexpr DWORD kRadioStyle = BS_AUTORADIOBUTTON;
 constexpr DWORD kGroupStyle = BS_GROUPBOX;
 
 // The modify dialog differs only in its interval field: left-aligned and 2 px taller.
-constexpr std::array<widgets::ControlPlacement, 17> MakeLayout(EntryDialogKind kind) {
+constexpr std::array<widgets::ControlPlacement, 17> makeLayout(EntryDialogKind kind) {
     const bool modify = kind == EntryDialogKind::kModify;
     return {{
         {"分组框1", WC_BUTTONW, kIdEntryFrame, 8, 6, 400, 346, BS_GROUPBOX, 0, "", 0},
@@ -61,8 +61,8 @@ constexpr std::array<widgets::ControlPlacement, 17> MakeLayout(EntryDialogKind k
     }};
 }
 
-constexpr auto kAddLayout = MakeLayout(EntryDialogKind::kAdd);
-constexpr auto kModifyLayout = MakeLayout(EntryDialogKind::kModify);
+constexpr auto kAddLayout = makeLayout(EntryDialogKind::kAdd);
+constexpr auto kModifyLayout = makeLayout(EntryDialogKind::kModify);
 
 constexpr int kEditIds[] = {kIdUrlEdit, kIdKeywordsEdit, kIdIntervalEdit};
 constexpr int kModeIds[] = {kIdModeAny, kIdModeAll, kIdModeSameLine};
@@ -70,7 +70,7 @@ constexpr int kSoundIds[] = {kIdSoundYes, kIdSoundNo};
 constexpr int kGroupBoxIds[] = {kIdEntryFrame, kIdUrlGroup,   kIdKeywordsGroup,
                                 kIdModeGroup,  kIdSoundGroup, kIdIntervalGroup};
 
-std::wstring WideWindowText(HWND window) {
+std::wstring wideWindowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
     if (length <= 0) return {};
     std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
@@ -80,12 +80,12 @@ std::wstring WideWindowText(HWND window) {
 }
 
 // The field's bytes: the original ones while it still shows what it was given.
-std::string FieldText(HWND edit, const std::wstring& shown, const std::string& original) {
-    const std::wstring now = WideWindowText(edit);
+std::string fieldText(HWND edit, const std::wstring& shown, const std::string& original) {
+    const std::wstring now = wideWindowText(edit);
     return now == shown ? original : win32::FromWide(now);
 }
 
-bool IsChecked(HWND radio) {
+bool isChecked(HWND radio) {
     return SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
@@ -130,9 +130,9 @@ void EntryDialog::showFields() {
     SetWindowTextW(control(kIdUrlEdit), win32::ToWide(initial_.url).c_str());
     SetWindowTextW(control(kIdKeywordsEdit), win32::ToWide(initial_.keywords).c_str());
     SetWindowTextW(control(kIdIntervalEdit), win32::ToWide(initial_.refreshMinutes).c_str());
-    shownUrl_ = WideWindowText(control(kIdUrlEdit));
-    shownKeywords_ = WideWindowText(control(kIdKeywordsEdit));
-    shownInterval_ = WideWindowText(control(kIdIntervalEdit));
+    shownUrl_ = wideWindowText(control(kIdUrlEdit));
+    shownKeywords_ = wideWindowText(control(kIdKeywordsEdit));
+    shownInterval_ = wideWindowText(control(kIdIntervalEdit));
     const bool modes[] = {initial_.modeAny, initial_.modeAll, initial_.modeSameLine};
     const bool sounds[] = {initial_.soundYes, initial_.soundNo};
     auto check = [this](std::span<const int> ids, std::span<const bool> states) {
@@ -160,15 +160,15 @@ void EntryDialog::showFields() {
 
 app::EntryFields EntryDialog::readFields() const {
     app::EntryFields fields;
-    fields.url = FieldText(control(kIdUrlEdit), shownUrl_, initial_.url);
-    fields.keywords = FieldText(control(kIdKeywordsEdit), shownKeywords_, initial_.keywords);
+    fields.url = fieldText(control(kIdUrlEdit), shownUrl_, initial_.url);
+    fields.keywords = fieldText(control(kIdKeywordsEdit), shownKeywords_, initial_.keywords);
     fields.refreshMinutes =
-        FieldText(control(kIdIntervalEdit), shownInterval_, initial_.refreshMinutes);
-    fields.modeAny = IsChecked(control(kIdModeAny));
-    fields.modeAll = IsChecked(control(kIdModeAll));
-    fields.modeSameLine = IsChecked(control(kIdModeSameLine));
-    fields.soundYes = IsChecked(control(kIdSoundYes));
-    fields.soundNo = IsChecked(control(kIdSoundNo));
+        fieldText(control(kIdIntervalEdit), shownInterval_, initial_.refreshMinutes);
+    fields.modeAny = isChecked(control(kIdModeAny));
+    fields.modeAll = isChecked(control(kIdModeAll));
+    fields.modeSameLine = isChecked(control(kIdModeSameLine));
+    fields.soundYes = isChecked(control(kIdSoundYes));
+    fields.soundNo = isChecked(control(kIdSoundNo));
     return fields;
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
 
-LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+LRESULT CALLBACK buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                             DWORD_PTR data) {
     auto* state = reinterpret_cast<ImageButtonState*>(data);
     switch (message) {
@@ -29,7 +29,7 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
             InvalidateRect(button, nullptr, FALSE);
             break;
         case WM_NCDESTROY:
-            RemoveWindowSubclass(button, ButtonProc, kSubclassId);
+            RemoveWindowSubclass(button, buttonProc, kSubclassId);
             break;
         default:
             break;
@@ -41,7 +41,7 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
 
 void InstallImageButton(HWND button, ImageButtonState& state) {
     SetWindowLongPtrW(button, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
-    SetWindowSubclass(button, ButtonProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&state));
+    SetWindowSubclass(button, buttonProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&state));
 }
 
 void DrawImageButton(const DRAWITEMSTRUCT& item, int iconSize) {
