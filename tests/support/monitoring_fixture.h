@@ -17,13 +17,15 @@
 
 namespace pagorin::monitor::testing {
 
+using namespace std::chrono_literals;
+
 class MonitoringTest : public ::testing::Test {
   protected:
     ~MonitoringTest() override {
         // Let held fetches finish so no thread outlives the fakes.
         pages.release.open();
         monitoring.StopMonitoring();
-        EXPECT_TRUE(monitoring.waitUntilWorkersEnd(std::chrono::seconds(10)));
+        EXPECT_TRUE(monitoring.waitUntilWorkersEnd(10s));
     }
     int32_t addRow(std::string keywords = "k", std::string refresh = "3") {
         return test_support::AppendEntry(list,
@@ -38,7 +40,7 @@ class MonitoringTest : public ::testing::Test {
         pages.release.open();
         presenter.close.open();
         sleeper.release.open();
-        ASSERT_TRUE(monitoring.waitUntilWorkersEnd(std::chrono::seconds(10)));
+        ASSERT_TRUE(monitoring.waitUntilWorkersEnd(10s));
         EXPECT_EQ(log.size(), writesAtStop);
         for (int32_t row = 0; row < list.rowCount() && row < 3; ++row) {
             EXPECT_EQ(list.cellText(row, items::kStatus), cell_texts::kStopped) << row;
