@@ -73,11 +73,4 @@ struct MenuTraits {
 };
 using UniqueMenu = UniqueResource<MenuTraits>;
 
-struct ModuleTraits {
-    using Type = HMODULE;
-    static Type invalid() { return nullptr; }
-    static void close(Type module) { ::FreeLibrary(module); }
-};
-using UniqueModule = UniqueResource<ModuleTraits>;
-
 }  // namespace pagorin::win32

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include "win32/unique_resource.h"
-
 namespace pagorin::win32 {
 
 struct WinInetFunctions {
@@ -32,20 +30,9 @@ struct WinInetFunctions {
     CloseHandleFn closeHandle = nullptr;                // InternetCloseHandle
 };
 
-// The library is looked for in the system folder only: a file of that name planted
-// beside the program is never loaded. Every function is null when the library or any one
-// of them cannot be found: a half-bound library is no library.
-class WinInetLibrary {
-  public:
-    explicit WinInetLibrary(const wchar_t* libraryName);
-
-    // True when the library and all its functions were found.
-    bool bound() const { return functions_.closeHandle != nullptr; }
-    const WinInetFunctions& functions() const { return functions_; }
-
-  private:
-    UniqueModule module_;
-    WinInetFunctions functions_;
-};
+// Looked up in the system folder only (a file of that name planted beside the program is
+// never loaded), once, and kept to the end of the process. Every function is null when the
+// library or any one of them cannot be found: a half-bound library is no library.
+WinInetFunctions BindWinInet(const wchar_t* libraryName);
 
 }  // namespace pagorin::win32

@@ -6,7 +6,7 @@
 
 namespace pagorin::adapters {
 
-WinInetApi::WinInetApi(const wchar_t* libraryName) : library_(libraryName) {}
+WinInetApi::WinInetApi(const wchar_t* libraryName) : functions_(win32::BindWinInet(libraryName)) {}
 
 fetch::InternetHandle WinInetApi::open(const char* agent, uint32_t accessType, const char* proxy,
                                        const char* proxyBypass, uint32_t flags) {

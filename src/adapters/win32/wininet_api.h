@@ -17,7 +17,7 @@ class WinInetApi final : public fetch::InternetApi {
     explicit WinInetApi(const wchar_t* libraryName);
 
     // True when the library and all its functions were found.
-    bool bound() const { return library_.bound(); }
+    bool bound() const { return call().closeHandle != nullptr; }
 
     fetch::InternetHandle open(const char* agent, uint32_t accessType, const char* proxy,
                                const char* proxyBypass, uint32_t flags) override;
@@ -40,9 +40,9 @@ class WinInetApi final : public fetch::InternetApi {
     bool closeHandle(fetch::InternetHandle handle) override;
 
   private:
-    const win32::WinInetFunctions& call() const { return library_.functions(); }
+    const win32::WinInetFunctions& call() const { return functions_; }
 
-    win32::WinInetLibrary library_;
+    const win32::WinInetFunctions functions_;
 };
 
 // The process's one binding to "wininet.dll", made on first use and kept to the end. It
