@@ -50,6 +50,13 @@ struct HandleTraits {
 };
 using UniqueHandle = UniqueResource<HandleTraits>;
 
+struct FindTraits {
+    using Type = HANDLE;
+    static Type invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(Type search) { ::FindClose(search); }
+};
+using UniqueFind = UniqueResource<FindTraits>;
+
 template <typename T>
 struct GdiObjectTraits {
     using Type = T;

@@ -37,8 +37,8 @@ std::wstring temporaryPathFor(const std::wstring& target) {
 void removeStaleTemporaries(const std::wstring& target) {
     const std::wstring folder = target.substr(0, target.find_last_of(L'\\') + 1);
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((target + L".*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
+    const win32::UniqueFind search(FindFirstFileW((target + L".*.tmp").c_str(), &found));
+    if (!search) return;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     const auto ticks = [](const FILETIME& time) {
@@ -50,8 +50,7 @@ void removeStaleTemporaries(const std::wstring& target) {
             ticks(now) > ticks(found.ftLastWriteTime) + kMinute) {
             DeleteFileW((folder + found.cFileName).c_str());
         }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
 }
 
 bool heldByAnotherProgram(DWORD error) {
