@@ -10,8 +10,6 @@
 
 namespace pagorin::win32 {
 
-using UniqueBitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
-
 // A 32-bit top-down DIB section with premultiplied alpha.
 struct Picture {
     UniqueBitmap bitmap;

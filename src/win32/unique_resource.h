@@ -65,6 +65,7 @@ struct GdiObjectTraits {
 };
 using UniqueFont = UniqueResource<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueResource<GdiObjectTraits<HBRUSH>>;
+using UniqueBitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
 
 struct IconTraits {
     using Type = HICON;
