@@ -69,13 +69,10 @@ Text ItemList::cellTextPrefix(int32_t row, int32_t column, size_t maxBytes) cons
     std::lock_guard lock(mutex_);
     if (!hasRow(row)) return {};
     const Text& cell = rows_[static_cast<size_t>(row)].cell(column);
-    size_t end = 0;
-    while (end < cell.size()) {
-        const size_t next = end + (text::isLeadByte(static_cast<unsigned char>(cell[end])) ? 2 : 1);
-        if (next > maxBytes) break;
-        end = next;
-    }
-    return cell.substr(0, std::min(end, cell.size()));
+    if (cell.size() < maxBytes) return cell;
+    Text prefix = cell.substr(0, maxBytes);
+    if (text::EndsInLoneLeadByte(prefix)) prefix.pop_back();  // half a character
+    return prefix;
 }
 
 void ItemList::setCellText(int32_t row, int32_t column, std::string_view text) {
