@@ -3,9 +3,8 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "app/entry_commands.h"
